@@ -32,7 +32,8 @@ int codeForChar(char32_t ch) {
 }
 
 QString describe(char32_t ch) {
-    const QString code = QStringLiteral("U+%1").arg(static_cast<uint>(ch), 4, 16, QChar(u'0')).toUpper();
+    const QString code =
+        QStringLiteral("U+%1").arg(static_cast<uint>(ch), 4, 16, QChar(u'0')).toUpper();
     if (ch >= 0x20 && ch != 0x7F && QChar::isPrint(ch)) {
         return QStringLiteral("\"%1\" (%2)").arg(QString::fromUcs4(&ch, 1), code);
     }

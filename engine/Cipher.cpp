@@ -71,8 +71,12 @@ TransformGuard::TransformGuard() {
     g_transformRunning = true;
 }
 
-TransformGuard::~TransformGuard() { g_transformRunning = false; }
+TransformGuard::~TransformGuard() {
+    g_transformRunning = false;
+}
 
-bool TransformGuard::busy() { return g_transformRunning; }
+bool TransformGuard::busy() {
+    return g_transformRunning;
+}
 
 } // namespace kelvane

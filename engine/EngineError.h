@@ -10,12 +10,13 @@ namespace kelvane {
 class EngineError : public std::runtime_error {
 public:
     enum class Kind {
-        Overflow, // the password seed does not fit a signed 32-bit count
-        Charset,  // a password character has no single-byte code
-        SameFile, // the output is the input itself
-        Read,     // the input cannot be opened or read
-        Write,    // the output cannot be created, written or committed
-        Busy,     // another transform is running in this process
+        Overflow,      // the password seed does not fit a signed 32-bit count
+        Charset,       // a password character has no single-byte code
+        EmptyPassword, // a password is required and none was given
+        SameFile,      // the output is the input itself
+        Read,          // the input cannot be opened or read
+        Write,         // the output cannot be created, written or committed
+        Busy,          // another transform is running in this process
     };
 
     EngineError(Kind kind, const QString& message)

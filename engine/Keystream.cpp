@@ -18,9 +18,13 @@ namespace {
 constexpr Affine kStep{RandomSource::kMultiplier, RandomSource::kIncrement};
 
 // g after f.
-Affine compose(const Affine& f, const Affine& g) { return {g.a * f.a, g.a * f.c + g.c}; }
+Affine compose(const Affine& f, const Affine& g) {
+    return {g.a * f.a, g.a * f.c + g.c};
+}
 
-inline std::uint8_t keyByte(std::uint32_t x) { return static_cast<std::uint8_t>(x >> 16); }
+inline std::uint8_t keyByte(std::uint32_t x) {
+    return static_cast<std::uint8_t>(x >> 16);
+}
 
 } // namespace
 
@@ -96,7 +100,7 @@ namespace {
 // bytes without any cross-lane shuffle; each lane is simply seeded with the draw that the pack
 // order puts at its place, and every lane then jumps 64 draws a round.
 __attribute__((target("avx2"))) inline __m256i packBytes(__m256i a, __m256i b, __m256i c,
-                                                          __m256i d) {
+                                                         __m256i d) {
     const __m256i low = _mm256_set1_epi16(0x00FF);
     const __m256i ab = _mm256_and_si256(
         _mm256_packus_epi32(_mm256_srli_epi32(a, 16), _mm256_srli_epi32(b, 16)), low);
@@ -172,14 +176,18 @@ __attribute__((target("avx2"))) std::uint32_t xorAvx2(std::uint32_t state, std::
 
 #else
 
-bool haveAvx2() { return false; }
+bool haveAvx2() {
+    return false;
+}
 std::uint32_t xorAvx2(std::uint32_t state, std::uint8_t* data, std::size_t len) {
     return xorLanes(state, data, len);
 }
 
 #endif
 
-const char* kernelName() { return haveAvx2() ? "avx2" : "portable"; }
+const char* kernelName() {
+    return haveAvx2() ? "avx2" : "portable";
+}
 
 } // namespace detail
 

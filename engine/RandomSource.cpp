@@ -19,10 +19,11 @@ float RandomSource::Reseed(float value) {
 }
 
 void RandomSource::Randomize(double value) {
-    const auto high =
-        static_cast<std::int32_t>(static_cast<std::uint32_t>(std::bit_cast<std::uint64_t>(value) >> 32));
+    const auto high = static_cast<std::int32_t>(
+        static_cast<std::uint32_t>(std::bit_cast<std::uint64_t>(value) >> 32));
     const std::uint32_t mixed =
-        (static_cast<std::uint32_t>(high & 0xFFFF) ^ static_cast<std::uint32_t>(high >> 16)) & 0xFFFF;
+        (static_cast<std::uint32_t>(high & 0xFFFF) ^ static_cast<std::uint32_t>(high >> 16)) &
+        0xFFFF;
     m_state = (m_state & 0xFF0000FF) | (mixed << 8);
 }
 

@@ -1,0 +1,92 @@
+#!/usr/bin/env bash
+# Speed and memory figures of Kelvane, each as a ratio measured in this same run:
+#   1. in-memory transform of a 256 MiB buffer against memcpy of the same buffer, and against
+#      `openssl speed -evp aes-256-ctr` at 16 KiB blocks;
+#   2. locking a 1 GiB file with kelvane-cli against cp of the same file (and against cp followed
+#      by a sync of the copy, since kelvane-cli flushes its output to disk before it renames it),
+#      with kelvane-cli's peak memory, and `openssl enc -aes-256-ctr` on the same file beside them.
+# Usage: bench/run.sh [BUILD_DIR] [WORK_DIR]   (ROUNDS=5 FILE_MIB=1024 to change the file run)
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(dirname "$here")
+build=${1:-$root/build-bench}
+work=${2:-$root/bench/out}
+rounds=${ROUNDS:-5}
+file_mib=${FILE_MIB:-1024}
+
+for tool in cmake openssl /usr/bin/time; do
+    command -v "$tool" >/dev/null || { echo "bench: $tool is missing (apt-get install cmake openssl time)" >&2; exit 1; }
+done
+
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DKELVANE_BUILD_TESTS=OFF >/dev/null
+cmake --build "$build" --target kelvane_bench kelvane-cli -j"$(nproc)" >/dev/null
+cli=$build/cli/kelvane-cli
+
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
+median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+
+echo "== In memory (256 MiB buffer)"
+json=$("$build/bench/kelvane_bench" --benchmark_format=json 2>/dev/null)
+rate() { printf '%s\n' "$json" | awk -v name="\"$1" '
+    index($0, "\"name\": " name) { found = 1 }
+    found && /"bytes_per_second"/ { gsub(/[^0-9.e+]/, "", $2); print $2; exit }'; }
+memcpy=$(rate BM_memcpy)
+transform=$(rate BM_RndCryptBuffer)
+portable=$(rate BM_portable)
+aes=$(openssl speed -evp aes-256-ctr -bytes 16384 -seconds 3 2>/dev/null |
+    awk '/^AES-256-CTR/ { v = $2; sub(/k$/, "", v); print v * 1000 }')
+printf '  memcpy                      %8.2f GB/s\n' "$(ratio "$memcpy" 1e9)"
+printf '  transform (fastest kernel)  %8.2f GB/s   ratio to memcpy %s (target >= 0.6)\n' \
+    "$(ratio "$transform" 1e9)" "$(ratio "$transform" "$memcpy")"
+printf '  transform (portable kernel) %8.2f GB/s   ratio to memcpy %s\n' \
+    "$(ratio "$portable" 1e9)" "$(ratio "$portable" "$memcpy")"
+printf '  openssl aes-256-ctr 16 KiB  %8.2f GB/s   transform / openssl %s (target > 1)\n' \
+    "$(ratio "$aes" 1e9)" "$(ratio "$transform" "$aes")"
+
+echo "== Locking a ${file_mib} MiB file ($rounds rounds, median; work folder $work)"
+mkdir -p "$work"
+src=$work/source.bin
+if [ ! -f "$src" ] || [ "$(stat -c %s "$src")" -ne $((file_mib * 1024 * 1024)) ]; then
+    head -c "$((file_mib * 1024 * 1024))" /dev/urandom >"$src"
+fi
+printf 'benchmark password\n' >"$work/password"
+key=000102030405060708090a0b0c0d0e0f000102030405060708090a0b0c0d0e0f
+iv=000102030405060708090a0b0c0d0e0f
+
+# One timed run: prints wall seconds and peak resident KiB. Each run starts from a quiet disk
+# and writes a new file, as a user's run would.
+timed() {
+    rm -f "$work/out.bin"
+    sync
+    sleep 1
+    /usr/bin/time -f '%e %M' -o "$work/time" "$@" >/dev/null
+    cat "$work/time"
+}
+declare -A wall peak
+for _ in $(seq "$rounds"); do
+    for name in cp cp_sync kelvane openssl; do
+        case $name in
+            cp) out=$(timed cp "$src" "$work/out.bin") ;;
+            cp_sync) out=$(timed sh -c 'cp "$1" "$2" && sync "$2"' sh "$src" "$work/out.bin") ;;
+            kelvane) out=$(timed "$cli" lock "$src" -o "$work/out.bin" --force --password-file "$work/password") ;;
+            openssl) out=$(timed openssl enc -aes-256-ctr -K $key -iv $iv -in "$src" -out "$work/out.bin") ;;
+        esac
+        wall[$name]+="${out% *} "
+        peak[$name]+="${out#* } "
+    done
+done
+rm -f "$work/out.bin" "$work/time"
+med() { tr ' ' '\n' <<<"$1" | grep . | median; }
+cp_s=$(med "${wall[cp]}")
+cps_s=$(med "${wall[cp_sync]}")
+kv_s=$(med "${wall[kelvane]}")
+ssl_s=$(med "${wall[openssl]}")
+kv_peak=$(tr ' ' '\n' <<<"${peak[kelvane]}" | grep . | sort -g | tail -1)
+printf '  cp                          %6.2f s\n' "$cp_s"
+printf '  cp + sync of the copy       %6.2f s\n' "$cps_s"
+printf '  kelvane-cli lock            %6.2f s   ratio to cp %s (target <= 1.3), to cp + sync %s\n' \
+    "$kv_s" "$(ratio "$kv_s" "$cp_s")" "$(ratio "$kv_s" "$cps_s")"
+printf '  openssl enc -aes-256-ctr    %6.2f s   ratio to cp %s\n' "$ssl_s" "$(ratio "$ssl_s" "$cp_s")"
+printf '  kelvane-cli peak memory     %6.1f MiB (target <= 64)\n' "$(ratio "$kv_peak" 1024)"
+echo "  (runs, s) cp: ${wall[cp]}| cp+sync: ${wall[cp_sync]}| kelvane: ${wall[kelvane]}| openssl: ${wall[openssl]}"
