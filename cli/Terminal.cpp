@@ -1,0 +1,125 @@
+#include "Terminal.h"
+
+#include <array>
+#include <cerrno>
+#include <csignal>
+
+#include <termios.h>
+#include <unistd.h>
+
+namespace kelvane::cli {
+
+namespace {
+
+// What the signal handler needs to put the terminal back; only one EchoOff is alive at a time.
+int g_terminal = -1;
+termios g_saved{};
+volatile std::sig_atomic_t g_echoIsOff = 0;
+
+constexpr std::array kRestoringSignals = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+std::array<struct sigaction, kRestoringSignals.size()> g_previousActions{};
+
+void restoreAndRaise(int signal) {
+    if (g_echoIsOff) {
+        ::tcsetattr(g_terminal, TCSANOW, &g_saved);
+    }
+    ::signal(signal, SIG_DFL);
+    ::raise(signal);
+}
+
+void installHandlers() {
+    struct sigaction action {};
+    action.sa_handler = restoreAndRaise;
+    sigemptyset(&action.sa_mask);
+    for (std::size_t i = 0; i < kRestoringSignals.size(); ++i) {
+        ::sigaction(kRestoringSignals[i], nullptr, &g_previousActions[i]);
+        // A signal the caller ignores (a background job's Ctrl-C) stays ignored.
+        if (g_previousActions[i].sa_handler != SIG_IGN) {
+            ::sigaction(kRestoringSignals[i], &action, nullptr);
+        }
+    }
+}
+
+void removeHandlers() {
+    for (std::size_t i = 0; i < kRestoringSignals.size(); ++i) {
+        ::sigaction(kRestoringSignals[i], &g_previousActions[i], nullptr);
+    }
+}
+
+} // namespace
+
+bool isTerminal(int fd) {
+    return ::isatty(fd) == 1;
+}
+
+void writeToStderr(QByteArrayView text) {
+    const char* data = text.data();
+    qsizetype left = text.size();
+    while (left > 0) {
+        const ssize_t written = ::write(STDERR_FILENO, data, static_cast<std::size_t>(left));
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written <= 0) {
+            return;
+        }
+        data += written;
+        left -= written;
+    }
+}
+
+QByteArray readLine(int fd, bool& ok) {
+    ok = true;
+    QByteArray line;
+    for (;;) {
+        char c = 0;
+        const ssize_t got = ::read(fd, &c, 1);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got < 0) {
+            ok = false;
+            break;
+        }
+        if (got == 0) {
+            break;
+        }
+        if (c == '\n') {
+            if (line.endsWith('\r')) {
+                line.chop(1);
+            }
+            break;
+        }
+        line.append(c);
+    }
+    return line;
+}
+
+EchoOff::EchoOff(int fd) {
+    termios settings{};
+    if (::tcgetattr(fd, &settings) != 0) {
+        return;
+    }
+    g_terminal = fd;
+    g_saved = settings;
+    installHandlers();
+    settings.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+    settings.c_lflag |= ECHONL;
+    g_echoIsOff = 1;
+    m_active = ::tcsetattr(fd, TCSAFLUSH, &settings) == 0;
+    if (!m_active) {
+        g_echoIsOff = 0;
+        removeHandlers();
+    }
+}
+
+EchoOff::~EchoOff() {
+    if (!m_active) {
+        return;
+    }
+    ::tcsetattr(g_terminal, TCSANOW, &g_saved);
+    g_echoIsOff = 0;
+    removeHandlers();
+}
+
+} // namespace kelvane::cli
