@@ -1,0 +1,146 @@
+#include "MsgBox.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QQueue>
+
+#include <algorithm>
+#include <vector>
+
+namespace kelvane {
+
+namespace {
+
+struct TestState {
+    bool on = false;
+    QQueue<int> answers;
+    QList<MessageBoxes::Shown> shown;
+};
+
+TestState& testState() {
+    static TestState state;
+    return state;
+}
+
+// The answer codes of a style's buttons, left to right.
+std::vector<int> buttonsOf(int style) {
+    switch (style & 7) {
+    case vbOKCancel:
+        return {vbOK, vbCancel};
+    case vbAbortRetryIgnore:
+        return {vbAbort, vbRetry, vbIgnore};
+    case vbYesNoCancel:
+        return {vbYes, vbNo, vbCancel};
+    case vbYesNo:
+        return {vbYes, vbNo};
+    case vbRetryCancel:
+        return {vbRetry, vbCancel};
+    default:
+        return {vbOK};
+    }
+}
+
+QMessageBox::StandardButton standardButton(int answer) {
+    switch (answer) {
+    case vbCancel:
+        return QMessageBox::Cancel;
+    case vbAbort:
+        return QMessageBox::Abort;
+    case vbRetry:
+        return QMessageBox::Retry;
+    case vbIgnore:
+        return QMessageBox::Ignore;
+    case vbYes:
+        return QMessageBox::Yes;
+    case vbNo:
+        return QMessageBox::No;
+    default:
+        return QMessageBox::Ok;
+    }
+}
+
+QMessageBox::Icon iconOf(int style) {
+    switch (style & 0x70) {
+    case vbCritical:
+        return QMessageBox::Critical;
+    case vbQuestion:
+        return QMessageBox::Question;
+    case vbExclamation:
+        return QMessageBox::Warning;
+    case vbInformation:
+        return QMessageBox::Information;
+    default:
+        return QMessageBox::NoIcon;
+    }
+}
+
+int showModal(const QString& prompt, int style, const QString& title) {
+    QMessageBox box(iconOf(style), title, prompt, QMessageBox::NoButton,
+                    QApplication::activeWindow());
+    box.setTextFormat(Qt::PlainText);
+    const std::vector<int> buttons = buttonsOf(style);
+    for (int answer : buttons) {
+        box.addButton(standardButton(answer));
+    }
+    box.setDefaultButton(standardButton(MessageBoxes::defaultAnswer(style)));
+    box.exec();
+    const auto* clicked = box.clickedButton();
+    for (int answer : buttons) {
+        if (clicked != nullptr && clicked == box.button(standardButton(answer))) {
+            return answer;
+        }
+    }
+    // Closed without a button (Esc or the close box): the cancelling button, else the default.
+    for (int answer : buttons) {
+        if (answer == vbCancel || answer == vbNo) {
+            return answer;
+        }
+    }
+    return buttons.front();
+}
+
+} // namespace
+
+int MessageBoxes::defaultAnswer(int style) {
+    const std::vector<int> buttons = buttonsOf(style);
+    std::size_t index = 0;
+    if ((style & vbDefaultButton3) != 0) {
+        index = 2;
+    } else if ((style & vbDefaultButton2) != 0) {
+        index = 1;
+    }
+    return buttons[std::min(index, buttons.size() - 1)];
+}
+
+void MessageBoxes::setTestMode(bool on) {
+    testState().on = on;
+    clear();
+}
+
+bool MessageBoxes::testMode() {
+    return testState().on;
+}
+
+void MessageBoxes::setNextAnswer(int answer) {
+    testState().answers.enqueue(answer);
+}
+
+QList<MessageBoxes::Shown> MessageBoxes::shown() {
+    return testState().shown;
+}
+
+void MessageBoxes::clear() {
+    testState().answers.clear();
+    testState().shown.clear();
+}
+
+int MsgBox(const QString& Prompt, int Buttons, const QString& Title) {
+    TestState& state = testState();
+    if (!state.on) {
+        return showModal(Prompt, Buttons, Title);
+    }
+    state.shown.append({Prompt, Title, Buttons});
+    return state.answers.isEmpty() ? MessageBoxes::defaultAnswer(Buttons) : state.answers.dequeue();
+}
+
+} // namespace kelvane

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+namespace kelvane {
+
+// Message box styles: a button set plus an icon, added together.
+enum MsgBoxStyle : int {
+    vbOKOnly = 0,
+    vbOKCancel = 1,
+    vbAbortRetryIgnore = 2,
+    vbYesNoCancel = 3,
+    vbYesNo = 4,
+    vbRetryCancel = 5,
+    vbCritical = 16,
+    vbQuestion = 32,
+    vbExclamation = 48,
+    vbInformation = 64,
+    vbDefaultButton2 = 256,
+    vbDefaultButton3 = 512,
+};
+
+// The button the user pressed.
+enum MsgBoxResult : int {
+    vbOK = 1,
+    vbCancel = 2,
+    vbAbort = 3,
+    vbRetry = 4,
+    vbIgnore = 5,
+    vbYes = 6,
+    vbNo = 7,
+};
+
+// Shows a modal message box and returns the button pressed (an MsgBoxResult).
+// `Buttons` is a style number: 64 information + OK, 36 question + Yes/No (Yes the default),
+// 48 exclamation + OK, and the other sums of MsgBoxStyle.
+int MsgBox(const QString& Prompt, int Buttons = vbOKOnly, const QString& Title = QString());
+
+// Test mode: no box is shown. Every call is recorded and answered from a queue of scripted
+// answers; when the queue is empty, the box's default button answers (OK, or Yes for Yes/No).
+class MessageBoxes {
+public:
+    struct Shown {
+        QString prompt;
+        QString title;
+        int style = 0;
+    };
+
+    static void setTestMode(bool on);
+    static bool testMode();
+    static void setNextAnswer(int answer);
+    static QList<Shown> shown();
+    // Forgets the recorded boxes and the scripted answers that were not used.
+    static void clear();
+
+    // The answer code of the default button of a box with this style.
+    static int defaultAnswer(int style);
+};
+
+} // namespace kelvane

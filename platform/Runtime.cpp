@@ -1,0 +1,27 @@
+#include "Runtime.h"
+
+#include <QCoreApplication>
+
+namespace kelvane {
+
+namespace {
+QString& programFolderOverride() {
+    static QString folder;
+    return folder;
+}
+} // namespace
+
+void DoEvents() {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+QString ProgramFolder() {
+    const QString& override = programFolderOverride();
+    return override.isEmpty() ? QCoreApplication::applicationDirPath() : override;
+}
+
+void setProgramFolderForTesting(const QString& folder) {
+    programFolderOverride() = folder;
+}
+
+} // namespace kelvane

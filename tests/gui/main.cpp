@@ -1,0 +1,20 @@
+#include "MsgBox.h"
+#include "TestSupport.h"
+
+#include <QApplication>
+#include <QTest>
+
+#include <memory>
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    kelvane::MessageBoxes::setTestMode(true);
+
+    int failures = 0;
+    for (auto* make : {kelvane::test::newControlLibraryTest, kelvane::test::newLayoutTest,
+                       kelvane::test::newStartupTest, kelvane::test::newFolderBrowserTest}) {
+        const std::unique_ptr<QObject> test(make());
+        failures += QTest::qExec(test.get(), argc, argv);
+    }
+    return failures == 0 ? 0 : 1;
+}

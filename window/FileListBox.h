@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QListWidget>
+
+namespace kelvane {
+
+// The file list: the names of the files in `Path`, sorted, hidden and system files left out.
+// A click on a name (or moving to another name with the keyboard) raises Click; assigning a
+// new `Path` raises PathChange.
+class FileListBox : public QListWidget {
+    Q_OBJECT
+    Q_PROPERTY(QString Path READ Path WRITE setPath)
+    Q_PROPERTY(QString FileName READ FileName WRITE setFileName)
+    Q_PROPERTY(int ListIndex READ ListIndex WRITE setListIndex)
+
+public:
+    // Starts on the process's working folder.
+    explicit FileListBox(QWidget* parent = nullptr);
+
+    QString Path() const { return m_path; }
+    // Lists the files of `path`, with nothing selected. False, with nothing changed, when it is
+    // not a folder that can be read.
+    bool setPath(const QString& path);
+
+    // The selected file's name (without folder), or "" when none is selected.
+    QString FileName() const;
+    // Selects the file named `name`; false when it is not listed.
+    bool setFileName(const QString& name);
+
+    int ListIndex() const { return currentRow(); }
+    void setListIndex(int index);
+    int ListCount() const { return count(); }
+    QString List(int index) const;
+
+    // Reads the folder again; the selected file stays selected while it is there. False, with
+    // nothing changed, when the folder can no longer be read.
+    bool Refresh();
+
+signals:
+    void Click();
+    void PathChange();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    bool readFolder(const QString& path, const QString& keepSelected);
+
+    QString m_path;
+    bool m_updating = false;
+    int m_rowAtPress = -1;
+};
+
+} // namespace kelvane

@@ -1,0 +1,23 @@
+#include "frmFileName.h"
+
+#include "ClickableLabel.h"
+#include "ControlLookup.h"
+#include "FormBuilder.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace kelvane {
+
+frmFileName::frmFileName(QWidget* parent) : QDialog(parent) {
+    FormBuilder builder(*this);
+    const ControlLookup found(builder.build(layout::fileNameDialogDesign()));
+    found.bind(m_controls.lblFileFrom_Caption, "lblFileFrom_Caption");
+    found.bind(m_controls.Text1, "Text1");
+    found.bind(m_controls.cmdOk, "cmdOk");
+    found.bind(m_controls.cmdCancel, "cmdCancel");
+    setFixedSize(size());
+    setModal(true);
+}
+
+} // namespace kelvane

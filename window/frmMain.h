@@ -1,0 +1,95 @@
+#pragma once
+
+#include "MainControls.h"
+
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+class QWindow;
+
+namespace kelvane {
+
+class BookmarkListFile;
+
+// The main window. Its controls are public through controls(); the command sets of the program
+// connect to their signals and use the window's operations below.
+class frmMain : public QWidget {
+    Q_OBJECT
+
+public:
+    static const QString kProductName; // "Kelvane"
+    static const QString kVersion;     // "1.2"
+    static const QString kByLine;      // "by " and the maker's web address
+    static const QString kHelpText;    // the text "Please Read" shows
+
+    explicit frmMain(QWidget* parent = nullptr);
+    ~frmMain() override;
+
+    MainControls& controls() { return m_controls; }
+    const MainControls& controls() const { return m_controls; }
+
+    // Start-up, run once before the window is first shown: stacks the bookmark frame on the
+    // single-file frame, sets the by-line, shows the third mode button, sets the title and the
+    // header, loads the bookmark list and marks Lock File as the current mode.
+    void Form_Load();
+    // Fits frContainer to the window's outer size (less 500 twips wide, 3500 high; never below 0).
+    void Form_Resize();
+    // Both re-read the drive, folder and file lists.
+    void Form_Activate();
+    void Form_GotFocus();
+
+    // Enables or disables the single-file inputs: cmdApply, cmdChangeOutputFilename, txtPassword,
+    // File1, Dir1, Drive1, in this order.
+    void EnableInputs(bool enabled);
+    // Before a long operation: disables the inputs, lets waiting events run, starts the
+    // "Please Wait..." blinking, lets waiting events run again.
+    void PleaseWaitStart();
+    // After it: stops the blinking and hides "Please Wait...". The inputs are the caller's.
+    void PleaseWaitStop();
+    void tmrPleaseWait_Timer();
+
+    // Folder browser.
+    void Drive1_Change();
+    void Dir1_Change();
+    void lblRefresh_Click();
+    void lblOpenFolder_Click();
+
+    // "Please Read".
+    void Label1_Click();
+
+    // The bookmark list file (see BookmarkListFile).
+    QString BookmarkListPath() const;
+    bool SaveBookmarks();
+    void LoadBookmarks();
+
+    // A command that runs a long operation registers a check here; while any check answers true
+    // the window refuses to close.
+    void addBusyCheck(std::function<bool()> isBusy);
+    bool isBusy() const;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void bindControls();
+    void connectEvents();
+    void focusWindowChanged(QWindow* window);
+
+    MainControls m_controls;
+    std::unique_ptr<vFile> m_vFile;
+    std::unique_ptr<vParser> m_vParser;
+    std::unique_ptr<vTools> m_vTools;
+    std::unique_ptr<BookmarkListFile> m_bookmarks;
+    std::vector<std::function<bool()>> m_busyChecks;
+    bool m_activatedOnce = false;
+    bool m_focusCameFromForm = false;
+};
+
+} // namespace kelvane
