@@ -15,7 +15,8 @@ int InstrRev(const QString& StringCheck, const QString& StringMatch, int Start, 
     }
     const Qt::CaseSensitivity sensitivity = Compare == 1 ? Qt::CaseInsensitive : Qt::CaseSensitive;
     for (int i = Start == -1 ? length : Start; i >= 1; --i) {
-        if (QStringView(StringCheck).mid(i - 1, matchLength).compare(StringMatch, sensitivity) == 0) {
+        if (QStringView(StringCheck).mid(i - 1, matchLength).compare(StringMatch, sensitivity) ==
+            0) {
             return i;
         }
     }

@@ -8,6 +8,7 @@
 #include "FileListBox.h"
 #include "FolderLauncher.h"
 #include "FormBuilder.h"
+#include "LongOperation.h"
 #include "MsgBox.h"
 #include "Runtime.h"
 #include "vFile.h"
@@ -51,6 +52,7 @@ frmMain::frmMain(QWidget* parent)
     m_bookmarks =
         std::make_unique<BookmarkListFile>(*m_controls.List1, *m_vFile, *m_vParser, *m_vTools);
     connectEvents();
+    addBusyCheck(&LongOperation::running);
 }
 
 frmMain::~frmMain() = default;

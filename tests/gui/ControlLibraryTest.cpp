@@ -186,9 +186,7 @@ private slots:
 
 } // namespace
 
-QObject* newControlLibraryTest() {
-    return new ControlLibraryTest;
-}
+KELVANE_GUI_TEST(ControlLibraryTest);
 
 } // namespace kelvane::test
 

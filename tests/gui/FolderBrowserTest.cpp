@@ -184,9 +184,7 @@ private:
 
 } // namespace
 
-QObject* newFolderBrowserTest() {
-    return new FolderBrowserTest;
-}
+KELVANE_GUI_TEST(FolderBrowserTest);
 
 } // namespace kelvane::test
 

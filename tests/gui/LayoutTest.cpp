@@ -202,9 +202,7 @@ private:
 
 } // namespace
 
-QObject* newLayoutTest() {
-    return new LayoutTest;
-}
+KELVANE_GUI_TEST(LayoutTest);
 
 } // namespace kelvane::test
 

@@ -271,9 +271,7 @@ private slots:
 
 } // namespace
 
-QObject* newStartupTest() {
-    return new StartupTest;
-}
+KELVANE_GUI_TEST(StartupTest);
 
 } // namespace kelvane::test
 

@@ -49,4 +49,14 @@ ProgramFolder::~ProgramFolder() {
     setProgramFolderForTesting(QString());
 }
 
+std::vector<TestFactory>& registeredTests() {
+    static std::vector<TestFactory> tests;
+    return tests;
+}
+
+bool registerTest(TestFactory factory) {
+    registeredTests().push_back(factory);
+    return true;
+}
+
 } // namespace kelvane::test

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include <vector>
+
 class QWidget;
 
 namespace kelvane::test {
@@ -30,10 +32,13 @@ private:
     QTemporaryDir m_dir;
 };
 
-// The test classes, run by main().
-QObject* newControlLibraryTest();
-QObject* newLayoutTest();
-QObject* newStartupTest();
-QObject* newFolderBrowserTest();
+// The test classes that main() runs, each registered by KELVANE_GUI_TEST in its own file.
+using TestFactory = QObject* (*)();
+std::vector<TestFactory>& registeredTests();
+bool registerTest(TestFactory factory);
+
+#define KELVANE_GUI_TEST(Class)                                                                    \
+    [[maybe_unused]] const bool registered##Class =                                                \
+        ::kelvane::test::registerTest([]() -> QObject* { return new Class; })
 
 } // namespace kelvane::test

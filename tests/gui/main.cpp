@@ -11,8 +11,7 @@ int main(int argc, char* argv[]) {
     kelvane::MessageBoxes::setTestMode(true);
 
     int failures = 0;
-    for (auto* make : {kelvane::test::newControlLibraryTest, kelvane::test::newLayoutTest,
-                       kelvane::test::newStartupTest, kelvane::test::newFolderBrowserTest}) {
+    for (const kelvane::test::TestFactory make : kelvane::test::registeredTests()) {
         const std::unique_ptr<QObject> test(make());
         failures += QTest::qExec(test.get(), argc, argv);
     }
