@@ -1,5 +1,6 @@
-#include "EngineError.h"
 #include "RndCrypt.h"
+#include "EngineError.h"
+#include "FileFixture.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,54 +12,17 @@
 #include <unistd.h>
 
 using namespace kelvane;
+using kelvane::test::randomBytes;
 
 namespace {
 
-class RndCryptFile : public ::testing::Test {
-protected:
-    QString path(const QString& name) const { return dir.filePath(name); }
-
-    QString write(const QString& name, const QByteArray& content) {
-        QFile file(path(name));
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(content);
-        return file.fileName();
-    }
-
-    static QByteArray read(const QString& file) {
-        QFile f(file);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-    }
-
-    QStringList entries() const { return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden); }
-
-    EngineError::Kind failureOf(const std::function<void()>& call) {
-        try {
-            call();
-        } catch (const EngineError& error) {
-            return error.kind();
-        }
-        ADD_FAILURE() << "no error";
-        return EngineError::Kind::Busy;
-    }
-
-    QTemporaryDir dir;
-};
-
-QByteArray randomBytes(qsizetype size) {
-    QByteArray data(size, Qt::Uninitialized);
-    QRandomGenerator generator(static_cast<quint32>(size));
-    for (char& c : data) {
-        c = static_cast<char>(generator.generate());
-    }
-    return data;
-}
+using RndCryptFile = kelvane::test::FileFixture;
 
 QByteArray inMemory(QByteArray content, const QString& password) {
     RandomSource source;
-    RndCryptBuffer({reinterpret_cast<std::uint8_t*>(content.data()),
-                    static_cast<std::size_t>(content.size())},
-                   password.toLatin1(), {}, source);
+    RndCryptBuffer(
+        {reinterpret_cast<std::uint8_t*>(content.data()), static_cast<std::size_t>(content.size())},
+        password.toLatin1(), {}, source);
     return content;
 }
 
@@ -95,7 +59,8 @@ TEST_F(RndCryptFile, OutputKeepsTheSourcePermissions) {
     const QString output = path(QStringLiteral("private_locked.txt"));
     RndCrypt(source, output, QStringLiteral("pw"));
     // Owner, group and other bits (the "user" bits describe whoever runs the test).
-    EXPECT_EQ(QFile::permissions(output).toInt() & 0x7077, (QFile::ReadOwner | QFile::WriteOwner).toInt());
+    EXPECT_EQ(QFile::permissions(output).toInt() & 0x7077,
+              (QFile::ReadOwner | QFile::WriteOwner).toInt());
 }
 
 // Refusals: a clear error, the source unchanged, nothing new in the folder.
@@ -117,8 +82,7 @@ TEST_F(RndCryptFile, RefusalsLeaveNothingBehind) {
     const Case cases[] = {
         {"missing input", path("nothing.txt"), path("out.txt"), "pw", EngineError::Kind::Read},
         {"input is a folder", dir.path(), path("out.txt"), "pw", EngineError::Kind::Read},
-        {"missing output folder", source, path("no/such/out.txt"), "pw",
-         EngineError::Kind::Write},
+        {"missing output folder", source, path("no/such/out.txt"), "pw", EngineError::Kind::Write},
         {"same path", source, source, "pw", EngineError::Kind::SameFile},
         {"same file, other spelling", source, dir.path() + "/./src.txt", "pw",
          EngineError::Kind::SameFile},

@@ -2,6 +2,7 @@
 #include "Charset.h"
 #include "Cipher.h"
 #include "EngineError.h"
+#include "FileFixture.h"
 #include "Keystream.h"
 #include "TestData.h"
 
@@ -18,6 +19,7 @@
 
 using namespace kelvane;
 using kelvane::test::fromHex;
+using kelvane::test::randomBytes;
 using kelvane::test::readTable;
 
 namespace {
@@ -29,15 +31,6 @@ QString textFor(const QByteArray& codes) {
         text += QString::fromUcs4(&ch, 1);
     }
     return text;
-}
-
-QByteArray randomBytes(qsizetype size) {
-    QByteArray data(size, Qt::Uninitialized);
-    QRandomGenerator generator(static_cast<quint32>(size) + 11);
-    for (char& c : data) {
-        c = static_cast<char>(generator.generate());
-    }
-    return data;
 }
 
 // The transform drawn one value at a time, as the legacy routine does it.
@@ -65,37 +58,7 @@ int openHandles() {
     return QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::System).size();
 }
 
-class SteppedFile : public ::testing::Test {
-protected:
-    QString path(const QString& name) const { return dir.filePath(name); }
-
-    QString write(const QString& name, const QByteArray& content) {
-        QFile file(path(name));
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(content);
-        return file.fileName();
-    }
-
-    static QByteArray read(const QString& file) {
-        QFile f(file);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-    }
-
-    QStringList entries() const {
-        return QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
-    }
-
-    static std::optional<EngineError::Kind> failureOf(const std::function<void()>& call) {
-        try {
-            call();
-        } catch (const EngineError& error) {
-            return error.kind();
-        }
-        return std::nullopt;
-    }
-
-    QTemporaryDir dir;
-};
+using SteppedFile = kelvane::test::FileFixture;
 
 TEST_F(SteppedFile, KnownAnswersAndTheirUndoFromAFreshGenerator) {
     const auto rows = readTable(QStringLiteral("stepped.tsv"));
