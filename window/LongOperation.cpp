@@ -55,8 +55,10 @@ void LongOperation::begin() {
         c.Label2,
         c.cmdAddToAutomated,
     };
+    // Each control's own setting is kept, not what it shows: a caption label inside a frame
+    // button shows disabled once the button is, and must come back enabled with it.
     for (QWidget* widget : heldOff) {
-        m_heldOff.emplace_back(widget, widget->isEnabled());
+        m_heldOff.emplace_back(widget, !widget->testAttribute(Qt::WA_ForceDisabled));
         widget->setEnabled(false);
     }
     m_begun = true;
