@@ -18,7 +18,7 @@ bool g_running = false;
 // Events run after this much time in the transform. The engine yields every 64 KiB, a few
 // microseconds apart at disk speed, so the gap between two rounds of events stays well below
 // the 50 ms that keeps the window responsive.
-constexpr qint64 kEventIntervalMs = 20;
+qint64 g_eventIntervalMs = 20;
 
 } // namespace
 
@@ -37,6 +37,10 @@ LongOperation::~LongOperation() {
 
 bool LongOperation::running() {
     return g_running;
+}
+
+void LongOperation::setEventInterval(qint64 milliseconds) {
+    g_eventIntervalMs = milliseconds;
 }
 
 void LongOperation::begin() {
@@ -68,7 +72,7 @@ void LongOperation::begin() {
 
 YieldStep LongOperation::yieldStep() {
     return [this](std::uint64_t, std::uint64_t) {
-        if (m_sinceEvents.elapsed() >= kEventIntervalMs) {
+        if (m_sinceEvents.elapsed() >= g_eventIntervalMs) {
             DoEvents();
             m_sinceEvents.restart();
         }

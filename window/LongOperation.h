@@ -31,6 +31,10 @@ public:
     // True while any run is in progress.
     static bool running();
 
+    // How long the transform works between two rounds of window events (20 ms unless changed;
+    // tests set 0 to see events run at every yield).
+    static void setEventInterval(qint64 milliseconds);
+
     // Disables the inputs and the held-off controls, lets waiting events run, starts the
     // "Please Wait..." blinking and lets waiting events run again.
     void begin();

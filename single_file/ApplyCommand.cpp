@@ -1,0 +1,125 @@
+#include "ApplyCommand.h"
+
+#include "Charset.h"
+#include "ClickableLabel.h"
+#include "EngineError.h"
+#include "LongOperation.h"
+#include "MsgBox.h"
+#include "RndCrypt.h"
+#include "frmMain.h"
+#include "vTools.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+
+namespace kelvane {
+
+namespace {
+
+const QString kMissingInfo = QStringLiteral("Missing info");
+const QString kError = QStringLiteral("Error");
+
+const QString kFailed = QStringLiteral(
+    "Something failed. Please notice that if you are trying to lock files in a root drive (like "
+    "c:), then the process may not be completed for security reasons. Please try locating your "
+    "files inside a folder.");
+
+// The first character of `password` that has no single-byte code (a pair of surrogates counts
+// as one character), or the empty text when every character has one.
+QString unusableCharacter(const QString& password) {
+    for (qsizetype i = 0; i < password.size();) {
+        const bool pair = password.at(i).isHighSurrogate() && i + 1 < password.size();
+        const QStringView character = QStringView(password).mid(i, pair ? 2 : 1);
+        try {
+            passwordCodes(character);
+        } catch (const EngineError&) {
+            return character.toString();
+        }
+        i += character.size();
+    }
+    return QString();
+}
+
+} // namespace
+
+void ApplyCommand::cmdApply_Click() {
+    // One run at a time: the keystream generator is shared by every transform.
+    if (LongOperation::running()) {
+        return;
+    }
+    const MainControls& c = m_window.controls();
+    // The run works on what the window shows now; nothing can change it until the run is over.
+    const Job job{c.lblFileFrom->text(), c.lblFileTo->text(), c.txtPassword->text()};
+    try {
+        if (checkInputs(job) && confirmTarget(job)) {
+            run(job);
+        }
+    } catch (const std::exception&) {
+        // By now the run has put the window back in its ready state.
+        MsgBox(kFailed, vbExclamation, kError);
+    }
+}
+
+bool ApplyCommand::checkInputs(const Job& job) const {
+    if (!job.source.contains(u'.')) {
+        MsgBox(QStringLiteral("Please select a valid file."), vbInformation, kMissingInfo);
+        return false;
+    }
+    if (job.target.isEmpty() || job.password.isEmpty()) {
+        MsgBox(QStringLiteral("Please complete all the fields."), vbInformation, kMissingInfo);
+        return false;
+    }
+    if (const QString character = unusableCharacter(job.password); !character.isEmpty()) {
+        MsgBox(QStringLiteral("The password contains the character \"%1\", which cannot be used "
+                              "in a password. Please choose another password.")
+                   .arg(character),
+               vbExclamation, kError);
+        return false;
+    }
+    const vTools& tools = *m_window.controls().vTools1;
+    if (!tools.FileExists(job.source, false)) {
+        MsgBox(QStringLiteral("Source file does not exist."), vbInformation, kError);
+        m_window.lblRefresh_Click();
+        return false;
+    }
+    if (isSameFile(job.source, job.target)) {
+        MsgBox(QStringLiteral("The new file would replace the file to be processed itself. "
+                              "Please choose another name for the new file."),
+               vbExclamation, kError);
+        return false;
+    }
+    return true;
+}
+
+// An existing target is replaced only when the new file is complete, so a failed run leaves
+// it as it was. A link at the target's place is removed (not the file it points to), so that
+// the new file takes the link's place instead of being written through it.
+bool ApplyCommand::confirmTarget(const Job& job) const {
+    if (!m_window.controls().vTools1->FileExists(job.target, false)) {
+        return true;
+    }
+    const int answer = MsgBox(
+        QStringLiteral("Target file exists and will be deleted before going on. Is this ok?"),
+        vbYesNo + vbQuestion, QStringLiteral("Please confirm"));
+    if (answer == vbNo) {
+        return false;
+    }
+    if (QFileInfo(job.target).isSymLink() && !QFile::remove(job.target)) {
+        throw EngineError(EngineError::Kind::Write, job.target);
+    }
+    return true;
+}
+
+void ApplyCommand::run(const Job& job) const {
+    LongOperation operation(m_window);
+    operation.begin();
+    m_window.controls().vTools1->Prepare(2);
+    RndCrypt(job.source, job.target, job.password, operation.yieldStep());
+    operation.stopIndicator();
+    MsgBox(QStringLiteral("Done. Process complete."), vbInformation, QStringLiteral("Done"));
+    operation.end();
+    m_window.lblRefresh_Click();
+}
+
+} // namespace kelvane

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+
+namespace kelvane {
+
+class frmMain;
+
+// The apply button: locks or unlocks the file shown in lblFileFrom into the file shown in
+// lblFileTo with the password in txtPassword. Locking and unlocking are the same transform; the
+// mode only chose the output name.
+class ApplyCommand {
+public:
+    explicit ApplyCommand(frmMain& window) : m_window(window) {}
+
+    // Checks the inputs in a fixed order and stops at the first failure with its message;
+    // asks before an existing output is replaced; runs the transform with the window held in
+    // its busy state; reports "Done. Process complete." and refreshes the file list. Any failure
+    // of the run ends in one message, with the window back in its ready state.
+    void cmdApply_Click();
+
+private:
+    struct Job {
+        QString source;
+        QString target;
+        QString password;
+    };
+
+    bool checkInputs(const Job& job) const;
+    bool confirmTarget(const Job& job) const;
+    void run(const Job& job) const;
+
+    frmMain& m_window;
+};
+
+} // namespace kelvane
