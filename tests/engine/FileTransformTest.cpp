@@ -1,0 +1,193 @@
+#include "EngineTest.h"
+#include "RndCrypt.h"
+#include "SteppedTransform.h"
+
+#include <unistd.h>
+
+using namespace kelvane;
+using namespace kelvane::test;
+using Kind = kelvane::EngineError::Kind;
+
+namespace {
+
+using TransformFile = FileFixture;
+constexpr int kMiB = 1024 * 1024;
+
+// The stepped transform, drawn one value at a time after the seeding.
+QByteArray stepped(QByteArray data, const QByteArray& codes, RandomSource& source) {
+    seedSteppedKeystream(codes, source);
+    for (qsizetype j = 0; j < data.size(); ++j) {
+        data[j] = static_cast<char>(data[j] ^ source.NextByte());
+        for (int s = 0; s < 2 * static_cast<unsigned char>(codes[j % codes.size()]); ++s) {
+            source.NextValue();
+        }
+    }
+    return data;
+}
+
+// Sizes around the yield interval and the read chunk, largest first so that every run replaces
+// a longer output. Each run gives the output the source's permission bits and leaves the process
+// generator where the content draws put it.
+TEST_F(TransformFile, LockThenUnlockRestoresEveryByte) {
+    for (const qsizetype size : {4 * kMiB + 1, 4 * kMiB, 4 * kMiB - 1, 65537, 65536, 1, 0}) {
+        SCOPED_TRACE(size);
+        const QByteArray content = randomBytes(size);
+        const QString source = write("a.bin", content);
+        QFile::setPermissions(source, QFile::ReadOwner | QFile::WriteOwner);
+        EXPECT_EQ(RndCrypt(source, path("a_locked.bin"), "pässword"), size);
+        QByteArray locked = content;
+        RndCryptBuffer(bytes(locked), "p\xE4ssword");
+        EXPECT_EQ(read(path("a_locked.bin")), locked);
+        EXPECT_EQ(QFile::permissions(path("a_locked.bin")).toInt() & 0x7077, 0x6000);
+
+        EXPECT_EQ(RndCrypt(path("a_locked.bin"), path("a_unlocked.bin"), "pässword"), size);
+        EXPECT_EQ(LoadFileToString(path("a_unlocked.bin")), content);
+        EXPECT_EQ(entries(), QStringList({"a.bin", "a_locked.bin", "a_unlocked.bin"}));
+        RandomSource expected;
+        seedContentKeystream("p\xE4ssword", expected);
+        EXPECT_EQ(processRandomSource().state(), keystream::advance(expected.state(), size));
+    }
+}
+
+// A run yields after seeding and then every 64 KiB, across the read chunks. Every transform
+// started from a yield is refused; the running one finishes unharmed.
+TEST_F(TransformFile, YieldsAndRefusesASecondTransformMeanwhile) {
+    const QByteArray content = randomBytes(5 * 65536 + 123);
+    const QString source = write("r.bin", content);
+    std::vector<std::uint64_t> done;
+    std::size_t refused = 0;
+    RndCrypt(source, path("r.out"), "pw", [&](std::uint64_t at, std::uint64_t total) {
+        EXPECT_EQ(total, 5 * 65536 + 123u);
+        done.push_back(at);
+        refused += failureOf([&] { RndCrypt(source, path("other"), "x"); }) == Kind::Busy;
+        refused += failureOf([&] { SteppedTransform(source, path("other"), "x"); }) == Kind::Busy;
+        QByteArray scratch("abc");
+        refused += failureOf([&] { RndCryptBuffer(bytes(scratch), "x"); }) == Kind::Busy;
+    });
+    EXPECT_EQ(refused, 3 * done.size());
+    EXPECT_EQ(done.front(), 0u);
+    EXPECT_EQ(done.back(), 5 * 65536 + 123u);
+    for (std::size_t i = 1; i < done.size(); ++i) {
+        EXPECT_TRUE(done[i] > done[i - 1] && done[i] - done[i - 1] <= kYieldInterval);
+    }
+    EXPECT_EQ(RndCrypt(source, path("again"), "pw"), content.size());
+    EXPECT_EQ(read(path("r.out")), read(path("again")));
+    EXPECT_EQ(entries(), QStringList({"again", "r.bin", "r.out"}));
+}
+
+TEST_F(TransformFile, SteppedKnownAnswersAndTheirUndoFromAFreshGenerator) {
+    for (const auto& row : readTable("stepped.tsv")) {
+        SCOPED_TRACE("password " + row[0].toStdString());
+        const QString password = textFor(QByteArray::fromHex(row[0]));
+        const QString input = write("in.bin", QByteArray::fromHex(row[1]));
+        // An earlier, longer output must not keep its tail.
+        const QString output = write("out.bin", QByteArray(300, 'x'));
+        RandomSource fresh, again;
+        EXPECT_EQ(SteppedTransform(input, output, password, fresh), row[1].size() / 2);
+        EXPECT_EQ(read(output).toHex(), row[2]);
+        SteppedTransform(output, path("back.bin"), password, again);
+        EXPECT_EQ(read(path("back.bin")).toHex(), row[1]);
+    }
+}
+
+// Lengths around the read chunk, passwords whose length does not divide it, codes of 0 and 255.
+TEST_F(TransformFile, SteppedMatchesDrawingOneByOneAndLeavesTheGeneratorThere) {
+    const std::pair<QByteArray, qsizetype> cases[] = {{QByteArray("\x03\x00\x01", 3), 4 * kMiB + 5},
+                                                      {QByteArray("\x00\x02", 2), 4 * kMiB},
+                                                      {QByteArray("\xff\x00\x80\x41", 4), 3001}};
+    for (const auto& [codes, size] : cases) {
+        const QByteArray content = randomBytes(size);
+        RandomSource source(0xABCDEF), slow(0xABCDEF);
+        SteppedTransform(write("in.bin", content), path("out.bin"), textFor(codes), source);
+        EXPECT_TRUE(read(path("out.bin")) == stepped(content, codes, slow)) << size;
+        EXPECT_EQ(source.state(), slow.state()) << size;
+    }
+}
+
+// The last seeding draw rounds halves to even; a code of 0 draws nothing and keeps the seed value.
+TEST(SteppedSeeding, RoundsTheLastDrawHalvesToEven) {
+    const std::tuple<std::uint32_t, QByteArray, int> cases[] = {
+        {0x800000, QByteArray("\x01", 1), 0}, {0x900000, QByteArray("\x01\x00", 2), 1}};
+    for (const auto& [lastDraw, codes, seedValue] : cases) {
+        RandomSource source(keystream::advance(lastDraw, (1u << 24) - 1)), expected(lastDraw);
+        seedSteppedKeystream(codes, source);
+        for (qsizetype i = 0; i < codes.size(); ++i) {
+            expected.Randomize(seedValue);
+        }
+        EXPECT_EQ(source.state(), expected.state()) << lastDraw;
+    }
+}
+
+// Runs draw on from where the process generator stands, so two in a row differ. The copy
+// replaces an earlier one and stays behind; onto its own input, the original survives in it.
+TEST_F(TransformFile, SteppedFromCopyTwiceInARow) {
+    const QByteArray content = randomBytes(5000);
+    const QString input = write("in.bin", content);
+    const QString copy = write("1.txt", QByteArray(9000, 'o'));
+    processRandomSource().setState(0x123456);
+    RandomSource slow(0x123456);
+    EXPECT_EQ(SteppedTransformFromCopy(input, copy, path("out.bin"), "Kéy"), 5000);
+    EXPECT_EQ(read(copy), content);
+    EXPECT_EQ(read(path("out.bin")), stepped(content, "K\xE9y", slow));
+    SteppedTransformFromCopy(input, copy, input, "Kéy");
+    EXPECT_EQ(read(input), stepped(content, "K\xE9y", slow));
+    EXPECT_EQ(read(copy), content);
+    EXPECT_NE(read(input), read(path("out.bin")));
+}
+
+// Refusals and failures: the right error, the source and an earlier output unchanged, nothing
+// new in the folder, no file left open, and no draw made unless the run had started.
+TEST_F(TransformFile, FailuresLeaveNothingBehind) {
+    const QByteArray content = "the source";
+    const QString src = write("src.bin", content);
+    const QString old = write("old.bin", "old output");
+    const QString out = path("out.bin"), missing = path("none.bin"), copy = path("copy.bin");
+    QFile::link(src, path("link.bin"));
+    ASSERT_EQ(::link(qPrintable(src), qPrintable(path("hard.bin"))), 0);
+    const QStringList before = entries();
+    const auto openFiles = [] { return QDir("/proc/self/fd").entryList(QDir::System).size(); };
+
+    struct Case {
+        const char* what;
+        std::function<void()> run;
+        Kind kind;
+        bool started = false;
+    };
+    const Case cases[] = {
+        {"missing input", [&] { RndCrypt(missing, out, "pw"); }, Kind::Read},
+        {"input is a folder", [&] { RndCrypt(dir.path(), out, "pw"); }, Kind::Read},
+        {"missing output folder", [&] { RndCrypt(src, path("no/out"), "pw"); }, Kind::Write},
+        {"same path", [&] { RndCrypt(src, src, "pw"); }, Kind::SameFile},
+        {"other spelling", [&] { RndCrypt(src, dir.path() + "/./src.bin", "pw"); }, Kind::SameFile},
+        {"link to the source", [&] { RndCrypt(src, path("link.bin"), "pw"); }, Kind::SameFile},
+        {"hard link", [&] { RndCrypt(src, path("hard.bin"), "pw"); }, Kind::SameFile},
+        {"password outside the set", [&] { RndCrypt(missing, out, "ключ"); }, Kind::Charset},
+        {"read fails midway", [&] { RndCrypt("/proc/self/mem", old, "pw"); }, Kind::Read, true},
+        {"load: missing input", [&] { LoadFileToString(missing); }, Kind::Read},
+        {"stepped: missing input", [&] { SteppedTransform(missing, out, "pw"); }, Kind::Read},
+        {"stepped: no password", [&] { SteppedTransform(missing, out, ""); }, Kind::EmptyPassword},
+        {"stepped: charset", [&] { SteppedTransform(missing, out, "ключ"); }, Kind::Charset},
+        {"stepped: same path", [&] { SteppedTransform(src, src, "pw"); }, Kind::SameFile},
+        {"stepped: read fails midway", [&] { SteppedTransform("/proc/self/mem", old, "pw"); },
+         Kind::Read, true},
+        {"copy: missing folder", [&] { SteppedTransformFromCopy(src, path("no/1"), out, "pw"); },
+         Kind::Write},
+        {"copy: onto the input", [&] { SteppedTransformFromCopy(src, src, out, "pw"); },
+         Kind::SameFile},
+        {"copy: output onto it", [&] { SteppedTransformFromCopy(src, copy, copy, "pw"); },
+         Kind::SameFile},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const auto files = openFiles();
+        processRandomSource().setState(0x777777);
+        EXPECT_EQ(failureOf(c.run), c.kind);
+        EXPECT_EQ(read(src), content);
+        EXPECT_EQ(read(old), "old output");
+        EXPECT_EQ(entries(), before);
+        EXPECT_EQ(openFiles(), files);
+        EXPECT_TRUE(c.started || processRandomSource().state() == 0x777777u);
+    }
+}
+
+} // namespace

@@ -1,0 +1,91 @@
+#pragma once
+
+#include "Charset.h"
+#include "EngineError.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace kelvane::test {
+
+// A test with its own temporary folder, and helpers to write, read and list files in it.
+class FileFixture : public ::testing::Test {
+protected:
+    QString path(const QString& name) const { return dir.filePath(name); }
+
+    QString write(const QString& name, const QByteArray& content) {
+        QFile file(path(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
+        return file.fileName();
+    }
+
+    static QByteArray read(const QString& file) {
+        QFile f(file);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    }
+
+    QStringList entries() const {
+        return QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    }
+
+    QTemporaryDir dir;
+};
+
+// The kind of EngineError that `call` throws, or nothing when it succeeds.
+inline std::optional<EngineError::Kind> failureOf(const std::function<void()>& call) {
+    try {
+        call();
+    } catch (const EngineError& error) {
+        return error.kind();
+    }
+    return std::nullopt;
+}
+
+// Reproducible bytes of any length.
+inline QByteArray randomBytes(qsizetype size) {
+    QByteArray data(size, Qt::Uninitialized);
+    QRandomGenerator generator(static_cast<quint32>(size) + 11);
+    std::generate(data.begin(), data.end(), [&] { return static_cast<char>(generator()); });
+    return data;
+}
+
+inline std::span<std::uint8_t> bytes(QByteArray& data) {
+    return {reinterpret_cast<std::uint8_t*>(data.data()), static_cast<std::size_t>(data.size())};
+}
+
+// The password text whose codes are `codes`.
+inline QString textFor(const QByteArray& codes) {
+    std::u32string text;
+    for (const char code : codes) {
+        text += charForCode(static_cast<unsigned char>(code));
+    }
+    return QString::fromStdU32String(text);
+}
+
+// The rows of a tab-separated file in the test data folder, comment lines left out. A missing
+// or empty file fails the test.
+inline std::vector<QList<QByteArray>> readTable(const char* name) {
+    QFile file(QStringLiteral(KELVANE_TEST_DATA "/") + QLatin1String(name));
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly | QIODevice::Text)) << name;
+    std::vector<QList<QByteArray>> rows;
+    for (const QByteArray& line : file.readAll().split('\n')) {
+        if (!line.isEmpty() && !line.startsWith('#')) {
+            rows.push_back(line.split('\t'));
+        }
+    }
+    EXPECT_FALSE(rows.empty()) << name;
+    return rows;
+}
+
+} // namespace kelvane::test
