@@ -1,28 +1,16 @@
 #include "TestSupport.h"
 
-#include "ClickableLabel.h"
-#include "DirListBox.h"
-#include "DriveListBox.h"
-#include "FileListBox.h"
-#include "MsgBox.h"
-#include "Runtime.h"
 #include "frmFileName.h"
-#include "frmMain.h"
-#include "vFrame.h"
 
 #include <QDir>
-#include <QGroupBox>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPushButton>
-#include <QTest>
-#include <QTimer>
+
+#include <algorithm>
 
 namespace kelvane::test {
 
 namespace {
 
-const QString kHelp = QStringLiteral(
+const QString kHelp(
     "The software allows you to encrypt your files with a password of your choice. It is "
     "important that A) You keep a copy of your original files. B) You remember the password "
     "that you've used as without it, the locked files can't be unencrypted. Please notice that no "
@@ -30,13 +18,7 @@ const QString kHelp = QStringLiteral(
     "getting your valuable information exposed. Finally, this software does not connect to the "
     "internet and does not transmit information to any kind of device.");
 
-QStringList itemsOf(const QListWidget& list) {
-    QStringList items;
-    for (int i = 0; i < list.count(); ++i) {
-        items.append(list.item(i)->text());
-    }
-    return items;
-}
+const QRect kFrame(18, 165, 1084, 436); // frContainer as designed, in pixels
 
 class StartupTest : public QObject {
     Q_OBJECT
@@ -44,228 +26,110 @@ class StartupTest : public QObject {
 private slots:
     void init() { MessageBoxes::clear(); }
 
+    // Start-up marks Lock File as the mode without running the mode switch, so the captions
+    // stay as designed; with no list file the list is empty and no file is made.
     void windowAfterStartUp() {
-        ProgramFolder folder;
-        frmMain window;
-        window.Form_Load();
-        const MainControls& c = window.controls();
-
-        QVERIFY(window.windowTitle().startsWith("Kelvane Pro 1.2 by "));
-        QCOMPARE(window.windowTitle(), "Kelvane Pro 1.2 " + c.lblBy->text());
-        QVERIFY(c.lblBy->text().size() > 3);
-        QCOMPARE(c.lblAppName->text(), QString("Kelvane Pro"));
-        QVERIFY(c.vButton[2]->isVisibleTo(&window));
-        QVERIFY(!c.vButton[0]->Collapsed());
-        QVERIFY(c.vButton[1]->Collapsed());
-        QVERIFY(c.vButton[2]->Collapsed());
-        QCOMPARE(c.frAutomated->geometry(), c.frContainer->geometry());
-        QCOMPARE(c.frContainer->geometry(), QRect(18, 165, 1084, 436));
-        QVERIFY(!c.frAutomated->isVisibleTo(&window));
-        QVERIFY(c.frContainer->isVisibleTo(&window));
-        QVERIFY(!c.cmdAddToAutomated->isVisibleTo(&window));
-        QVERIFY(!c.lblPleaseWait->isVisibleTo(&window));
-        QVERIFY(!c.tmrPleaseWait->isActive());
-        QCOMPARE(c.lblFileFrom_Caption->text(), QString("File to Lock:"));
-        QCOMPARE(c.lblFileTo_Caption->text(), QString("New File (Locked) will Be Saved as:"));
-        QCOMPARE(c.lblFilePassword_Caption->text(),
-                 QString("Lock File with the Following Password:"));
-        QCOMPARE(c.cmdApply->text(), QString("Lock File"));
-        QVERIFY(c.lblFileFrom->text().isEmpty() && c.lblFileTo->text().isEmpty());
-        QVERIFY(c.txtPassword->text().isEmpty() && c.txtPassword1->text().isEmpty());
-        QVERIFY(c.List1->count() == 0);
-        QVERIFY(MessageBoxes::shown().isEmpty());
-    }
-
-    void bookmarksLoadedAtStartUp_data() {
-        QTest::addColumn<bool>("present");
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QStringList>("items");
-        QTest::newRow("no list file") << false << QByteArray() << QStringList{};
-        QTest::newRow("empty list file") << true << QByteArray() << QStringList{};
-        QTest::newRow("entries in order, sources gone")
-            << true << QByteArray("/gone/b.txt=/gone/b_locked.txt\n/gone/a=/gone/a.locked\n")
-            << QStringList{"/gone/b.txt=/gone/b_locked.txt", "/gone/a=/gone/a.locked"};
-        QTest::newRow("crlf line ends")
-            << true << QByteArray("x.txt=y.txt\r\n") << QStringList{"x.txt=y.txt"};
-    }
-    void bookmarksLoadedAtStartUp() {
-        QFETCH(bool, present);
-        QFETCH(QByteArray, bytes);
-        QFETCH(QStringList, items);
-        ProgramFolder folder;
-        if (present) {
-            writeBytes(folder.file("bookmarked.txt"), bytes);
+        StartedWindow w;
+        QVERIFY(w.window.windowTitle().startsWith("Kelvane Pro 1.2 by "));
+        QCOMPARE(w.window.windowTitle(), "Kelvane Pro 1.2 " + w.c.lblBy->text());
+        QCOMPARE(w.c.lblAppName->text(), QString("Kelvane Pro"));
+        QVERIFY(w.c.vButton[2]->isVisibleTo(&w.window));
+        for (int i = 0; i < 3; ++i) {
+            QCOMPARE(w.c.vButton[i]->Collapsed(), i != 0);
         }
-        frmMain window;
-        window.Form_Load();
-        QCOMPARE(itemsOf(*window.controls().List1), items);
-        QVERIFY(MessageBoxes::shown().isEmpty());
-        QCOMPARE(QFile::exists(folder.file("bookmarked.txt")), present);
+        QCOMPARE(w.c.frAutomated->geometry(), kFrame);
+        QVERIFY(!w.c.cmdAddToAutomated->isVisibleTo(&w.window));
+        QCOMPARE(w.c.lblFileFrom_Caption->text(), QString("File to Lock:"));
+        QCOMPARE(w.c.List1->count(), 0);
+        QVERIFY(!QFile::exists(w.program.file("bookmarked.txt")));
+        QCOMPARE(messagesShown(), QStringList());
     }
 
+    // An unreadable list is kept under another name, reported once, and never overwritten.
     void unreadableListFileIsKeptAndReported() {
         ProgramFolder folder;
+        const QString path = folder.file("bookmarked.txt");
         const QByteArray unreadable("/d/caf\xe9.txt=/d/caf\xe9_locked.txt\n");
-        writeBytes(folder.file("bookmarked.txt"), unreadable);
+        writeBytes(path, unreadable);
         frmMain window;
         window.Form_Load();
-
-        QCOMPARE(window.controls().List1->count(), 0);
-        const auto shown = MessageBoxes::shown();
-        QCOMPARE(shown.size(), 1);
-        QCOMPARE(shown[0].style, 48);
-        QVERIFY2(shown[0].prompt.contains(QDir::toNativeSeparators(folder.file("bookmarked.txt"))),
-                 qPrintable(shown[0].prompt));
-        const QStringList aside =
-            QDir(folder.path()).entryList({"bookmarked.txt.unreadable-*"}, QDir::Files);
+        const QStringList aside = QDir(folder.path()).entryList({"bookmarked.txt.*"});
         QCOMPARE(aside.size(), 1);
-        QVERIFY(shown[0].prompt.contains(aside[0]));
-        QCOMPARE(readBytes(folder.file(aside[0])), unreadable);
-
-        // The next save writes a new list and leaves the kept file alone.
+        QCOMPARE(messagesShown(),
+                 QStringList(
+                     "Bookmarked Files | 48 | The bookmark list " + QDir::toNativeSeparators(path) +
+                     " could not be read (the file is not UTF-8 text). It has been kept as " +
+                     QDir::toNativeSeparators(folder.file(aside[0])) +
+                     " and the list starts empty."));
+        QCOMPARE(window.controls().List1->count(), 0);
         window.controls().List1->addItem("/d/x.txt=/d/x_locked.txt");
         QVERIFY(window.SaveBookmarks());
-        QCOMPARE(readBytes(folder.file("bookmarked.txt")),
-                 QByteArray("/d/x.txt=/d/x_locked.txt\n"));
+        QCOMPARE(readBytes(path), QByteArray("/d/x.txt=/d/x_locked.txt\n"));
         QCOMPARE(readBytes(folder.file(aside[0])), unreadable);
     }
 
-    void bookmarkListPath_data() {
-        QTest::addColumn<QString>("programFolder");
-        QTest::addColumn<QString>("path");
-        QTest::newRow("folder") << "/opt/kelvane"
-                                << "/opt/kelvane/bookmarked.txt";
-        QTest::newRow("root") << "/"
-                              << "/bookmarked.txt";
-        QTest::newRow("network share") << "//server/tools"
-                                       << "//server/tools/bookmarked.txt";
-    }
+    // Doubled separators in the list path collapse, except the two that start a network folder.
     void bookmarkListPath() {
-        QFETCH(QString, programFolder);
-        QFETCH(QString, path);
-        frmMain window;
-        ProgramFolder restore;
-        setProgramFolderForTesting(programFolder);
-        QCOMPARE(window.BookmarkListPath(), path);
+        StartedWindow w;
+        setProgramFolderForTesting("/");
+        QCOMPARE(w.window.BookmarkListPath(), QString("/bookmarked.txt"));
+        setProgramFolderForTesting("//server/tools");
+        QCOMPARE(w.window.BookmarkListPath(), QString("//server/tools/bookmarked.txt"));
     }
 
-    void failedSaveIsReturned() {
-        ProgramFolder folder;
-        frmMain window;
-        window.Form_Load();
-        window.controls().List1->addItem("a=b");
-        setProgramFolderForTesting(folder.file("missing"));
-        QVERIFY(!window.SaveBookmarks());
-        QCOMPARE(window.controls().List1->count(), 1);
-    }
-
-    void resizeFitsOnlyTheSingleFileFrame_data() {
-        QTest::addColumn<QSize>("size");
-        QTest::newRow("as designed") << QSize(1127, 637);
-        QTest::newRow("larger") << QSize(1400, 900);
-        QTest::newRow("narrow") << QSize(30, 700);
-        QTest::newRow("tiny") << QSize(20, 20);
-    }
+    // Only the single-file frame follows the window's outer size, and never below zero.
     void resizeFitsOnlyTheSingleFileFrame() {
-        QFETCH(QSize, size);
-        ProgramFolder folder;
-        frmMain window;
-        window.Form_Load();
-        const MainControls& c = window.controls();
-        const QRect bookmarkFrame = c.frAutomated->geometry();
-        const QRect applyButton = c.cmdApply->geometry();
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-        window.resize(size);
-        QTRY_COMPARE(window.size(), size);
-
-        const QSize outer = window.frameGeometry().size() * 15;
-        const QSize expected(qRound(std::max(0, outer.width() - 500) / 15.0),
-                             qRound(std::max(0, outer.height() - 3500) / 15.0));
-        QTRY_COMPARE(c.frContainer->size(), expected);
-        QCOMPARE(c.frContainer->pos(), QPoint(18, 165));
-        QCOMPARE(c.frAutomated->geometry(), bookmarkFrame);
-        QCOMPARE(c.cmdApply->geometry(), applyButton);
+        StartedWindow w;
+        w.window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w.window));
+        for (const QSize size : {QSize(1127, 637), QSize(30, 700), QSize(20, 20)}) {
+            w.window.resize(size);
+            QTRY_COMPARE(w.window.size(), size);
+            const QSize outer = w.window.frameGeometry().size() * 15;
+            QTRY_COMPARE(
+                w.c.frContainer->geometry(),
+                QRect(kFrame.topLeft(), QSize(qRound(std::max(0, outer.width() - 500) / 15.0),
+                                              qRound(std::max(0, outer.height() - 3500) / 15.0))));
+            QCOMPARE(w.c.frAutomated->geometry(), kFrame);
+            QCOMPARE(w.c.cmdApply->geometry(), QRect(474, 330, 580, 64));
+        }
     }
 
+    // The inputs go off, the label blinks, "Please Read" still works, and stopping the indicator
+    // while the label shows hides it.
     void pleaseWaitIndicator() {
-        ProgramFolder folder;
-        frmMain window;
-        window.Form_Load();
-        const MainControls& c = window.controls();
-        window.show();
-
-        window.PleaseWaitStart();
-        QVERIFY(c.tmrPleaseWait->isActive());
-        for (QWidget* input : std::initializer_list<QWidget*>{
-                 c.cmdApply, c.cmdChangeOutputFilename, c.txtPassword, c.File1, c.Dir1, c.Drive1}) {
-            QVERIFY2(!input->isEnabled(), qPrintable(input->objectName()));
-        }
-        for (QWidget* other : std::initializer_list<QWidget*>{
-                 c.txtPassword1, c.List1, c.cmdLockMultipleFiles, c.vButton[0], c.vButton[2],
-                 c.lblLockFile[1], c.Label1, c.Label2, c.lblRemoveSelectedItem, c.lblRefresh}) {
-            QVERIFY2(other->isEnabled(), qPrintable(other->objectName()));
-        }
+        StartedWindow w;
+        const MainControls& c = w.c;
+        const std::initializer_list<QWidget*> inputs{
+            c.cmdApply, c.cmdChangeOutputFilename, c.txtPassword, c.File1, c.Dir1, c.Drive1};
+        w.window.show();
+        w.window.PleaseWaitStart();
+        QVERIFY(std::none_of(inputs.begin(), inputs.end(), [](auto* i) { return i->isEnabled(); }));
+        QTest::mouseClick(c.Label1, Qt::LeftButton);
+        QCOMPARE(messagesShown(), QStringList("Info | 64 | " + kHelp));
         QTRY_VERIFY_WITH_TIMEOUT(c.lblPleaseWait->isVisible(), 2000);
         QTRY_VERIFY_WITH_TIMEOUT(!c.lblPleaseWait->isVisible(), 2000);
         QTRY_VERIFY_WITH_TIMEOUT(c.lblPleaseWait->isVisible(), 2000);
-
-        // Stopping while the label shows leaves it hidden.
-        window.PleaseWaitStop();
-        QVERIFY(!c.tmrPleaseWait->isActive());
-        QVERIFY(!c.lblPleaseWait->isVisible());
-        window.EnableInputs(true);
-        QVERIFY(c.cmdApply->isEnabled() && c.Drive1->isEnabled() && c.File1->isEnabled());
+        w.window.PleaseWaitStop();
+        QVERIFY(!c.tmrPleaseWait->isActive() && !c.lblPleaseWait->isVisible());
+        w.window.EnableInputs(true);
+        QVERIFY(std::all_of(inputs.begin(), inputs.end(), [](auto* i) { return i->isEnabled(); }));
     }
 
-    void helpText() {
-        ProgramFolder folder;
-        frmMain window;
-        window.Form_Load();
-        window.show();
-        QTest::mouseClick(window.controls().Label1, Qt::LeftButton);
-        const auto shown = MessageBoxes::shown();
-        QCOMPARE(shown.size(), 1);
-        QCOMPARE(shown[0].prompt, kHelp);
-        QCOMPARE(shown[0].prompt.size(), 505);
-        QCOMPARE(shown[0].title, QString("Info"));
-        QCOMPARE(shown[0].style, 64);
-    }
-
-    void closingWaitsWhileBusy() {
-        ProgramFolder folder;
-        frmMain window;
-        window.Form_Load();
-        bool busy = true;
-        window.addBusyCheck([&busy] { return busy; });
-        window.show();
-        QVERIFY(!window.close());
-        QVERIFY(window.isVisible());
-        busy = false;
-        QVERIFY(window.close());
-    }
-
+    // Activation re-reads the lists, as when the file name dialog closes.
     void activationRereadsTheLists() {
-        ProgramFolder folder;
-        QTemporaryDir browsed;
-        frmMain window;
-        window.Form_Load();
-        const MainControls& c = window.controls();
-        QVERIFY(c.Dir1->setPath(browsed.path()));
-        writeBytes(browsed.filePath("before-show.txt"), "x");
-        window.show();
-        QVERIFY(QTest::qWaitForWindowActive(&window));
-        QTRY_COMPARE(c.File1->ListCount(), 1);
-
-        // Closing the file name dialog activates the window again.
-        frmFileName dialog(&window);
+        StartedWindow w;
+        QVERIFY(w.c.Dir1->setPath(w.program.path()));
+        w.window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w.window));
+        frmFileName dialog(&w.window);
         dialog.show();
         QVERIFY(QTest::qWaitForWindowActive(&dialog));
-        writeBytes(browsed.filePath("while-dialog.txt"), "x");
+        writeBytes(w.program.file("while-dialog.txt"), "x");
         dialog.close();
-        window.activateWindow(); // what the desktop does when the dialog goes
-        QVERIFY(QTest::qWaitForWindowActive(&window));
-        QTRY_COMPARE(c.File1->ListCount(), 2);
+        w.window.activateWindow(); // what the desktop does when the dialog goes
+        QVERIFY(QTest::qWaitForWindowActive(&w.window));
+        QTRY_COMPARE(itemTexts(*w.c.File1), QStringList("while-dialog.txt"));
     }
 };
 

@@ -1,29 +1,65 @@
 #pragma once
 
-#include <QByteArray>
-#include <QObject>
-#include <QString>
+#include "ClickableLabel.h"
+#include "DirListBox.h"
+#include "DriveListBox.h"
+#include "FileListBox.h"
+#include "MsgBox.h"
+#include "Runtime.h"
+#include "frmMain.h"
+#include "vFrame.h"
+
+#include <QFile>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
 
 #include <vector>
-
-class QWidget;
 
 namespace kelvane::test {
 
 // The caption a control shows: a label's or button's text, a frame's title, a text box's text.
-QString captionOf(const QWidget* control);
+inline QString captionOf(const QWidget* control) {
+    const QVariant text = control->property("text");
+    return text.isValid() ? text.toString() : control->property("title").toString();
+}
 
-QByteArray readBytes(const QString& path);
-void writeBytes(const QString& path, const QByteArray& bytes);
+inline QStringList itemTexts(const QListWidget& list) {
+    QStringList items;
+    for (int i = 0; i < list.count(); ++i) {
+        items.append(list.item(i)->text());
+    }
+    return items;
+}
+
+// The message boxes shown so far, each as "title | style | prompt".
+inline QStringList messagesShown() {
+    QStringList boxes;
+    for (const auto& box : MessageBoxes::shown()) {
+        boxes.append(box.title + " | " + QString::number(box.style) + " | " + box.prompt);
+    }
+    return boxes;
+}
+
+inline QByteArray readBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+inline void writeBytes(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(path));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
 
 // A fresh temporary folder that the program takes for its own folder while this lives.
 class ProgramFolder {
 public:
-    ProgramFolder();
-    ~ProgramFolder();
-    ProgramFolder(const ProgramFolder&) = delete;
-    ProgramFolder& operator=(const ProgramFolder&) = delete;
+    ProgramFolder() { setProgramFolderForTesting(m_dir.path()); }
+    ~ProgramFolder() { setProgramFolderForTesting(QString()); }
 
     QString path() const { return m_dir.path(); }
     QString file(const QString& name) const { return m_dir.filePath(name); }
@@ -32,10 +68,24 @@ private:
     QTemporaryDir m_dir;
 };
 
+// The main window after start-up, in a fresh program folder.
+struct StartedWindow {
+    StartedWindow() { window.Form_Load(); }
+    ProgramFolder program;
+    frmMain window;
+    MainControls& c = window.controls();
+};
+
 // The test classes that main() runs, each registered by KELVANE_GUI_TEST in its own file.
 using TestFactory = QObject* (*)();
-std::vector<TestFactory>& registeredTests();
-bool registerTest(TestFactory factory);
+inline std::vector<TestFactory>& registeredTests() {
+    static std::vector<TestFactory> tests;
+    return tests;
+}
+inline bool registerTest(TestFactory factory) {
+    registeredTests().push_back(factory);
+    return true;
+}
 
 #define KELVANE_GUI_TEST(Class)                                                                    \
     [[maybe_unused]] const bool registered##Class =                                                \

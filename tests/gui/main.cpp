@@ -1,8 +1,6 @@
-#include "MsgBox.h"
 #include "TestSupport.h"
 
 #include <QApplication>
-#include <QTest>
 
 #include <memory>
 

@@ -1,0 +1,193 @@
+#include "CommandWindow.h"
+
+#include "Runtime.h"
+
+#include <QRegularExpression>
+
+namespace kelvane::test {
+
+namespace {
+
+// The two captions as the browser and the name dialog leave them, then "Add File to
+// Bookmarked Files".
+void bookmark(CommandWindow& w, const QString& from, const QString& to) {
+    w.mode(0);
+    w.c().lblFileFrom->setText(from);
+    w.c().lblFileTo->setText(to);
+    w.click(w.c().cmdAddToAutomated);
+}
+
+class BookmarkCommandsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    // Each add is saved at once, and the list comes back after a restart, in order, whether or
+    // not its files exist. Removing one entry needs a selection and leaves none; removing all
+    // asks first, and a Yes saves the empty list even when the list was empty. A change that
+    // could not be saved stays in the window and is reported instead.
+    void editList() {
+        const QString added("Action | 64 | Done. File added to bookmarks.");
+        const QString refused("Action | 64 | A path that contains \"=\" cannot be bookmarked. "
+                              "Please choose another file or output name.");
+        const std::tuple<QString, QString, QString> steps[] = {
+            {"", "", "Missing info | 64 | Please select a valid file."},
+            {"/d/a=b.txt", "/d/a=b_locked.txt", refused},
+            {"/d/a.txt", "/d/x=y", refused},
+            {"/my.d/README", "/my.d/R.x", added},
+            {"/d/a.txt", "/d/a_locked.txt", added},
+            {"/d/A.txt", "/d/A_locked.txt", added},
+            {"/d/a.txt", "/d/secret.bin", added},
+            {"/d/a.txt", "/d/a_locked.txt", "Action | 64 | Bookmarked file already exists."}};
+        CommandWindow w;
+        for (const auto& [from, to, box] : steps) {
+            MessageBoxes::clear();
+            bookmark(w, from, to);
+            QCOMPARE(messagesShown(), QStringList{box});
+        }
+        const QStringList items{"/my.d/README=/my.d/R.x", "/d/a.txt=/d/a_locked.txt",
+                                "/d/A.txt=/d/A_locked.txt", "/d/a.txt=/d/secret.bin"};
+        QCOMPARE(w.items(), items);
+        QCOMPARE(w.c().List1->currentRow(), 1); // the duplicate stays selected
+        QCOMPARE(readBytes(w.listFile()), listBytes(items));
+        w.restart();
+        QCOMPARE(w.items(), items);
+
+        const QStringList three{items[0], items[2], items[3]};
+        const QString confirm("Remove Bookmarks | 36 | Confirm action?");
+        const QString noSelection("Ooops | 64 | Please select an item.");
+        w.mode(2);
+        w.click(w.c().lblRemoveSelectedItem);
+        w.c().List1->setCurrentRow(1);
+        w.click(w.c().lblRemoveSelectedItem);
+        QCOMPARE(readBytes(w.listFile()), listBytes(three));
+        w.click(w.c().lblRemoveSelectedItem);
+        MessageBoxes::setNextAnswer(vbNo);
+        w.click(w.c().Label2);
+        QCOMPARE(w.items(), three);
+        w.click(w.c().Label2);
+        QCOMPARE(w.items(), QStringList{});
+        writeBytes(w.listFile(), "stale\n");
+        w.click(w.c().Label2);
+        QCOMPARE(readBytes(w.listFile()), QByteArray());
+        QCOMPARE(messagesShown(),
+                 (QStringList{noSelection, noSelection, confirm, confirm, confirm}));
+
+        const QString missing = w.program.file("missing");
+        setProgramFolderForTesting(missing);
+        MessageBoxes::clear();
+        bookmark(w, "/d/a.txt", "/d/a_locked.txt");
+        QCOMPARE(w.items(), QStringList{items[1]});
+        w.c().List1->setCurrentRow(0);
+        w.click(w.c().lblRemoveSelectedItem);
+        w.click(w.c().Label2);
+        const auto failed = [&](const QString& done) {
+            return "Bookmarked Files | 48 | " + done +
+                   ", but the bookmark list could not be saved to " +
+                   QDir::toNativeSeparators(missing + "/bookmarked.txt") +
+                   ". The list on disk is unchanged.";
+        };
+        QCOMPARE(messagesShown(),
+                 (QStringList{failed("File added to bookmarks"), failed("Item removed"), confirm,
+                              failed("All items removed")}));
+        QCOMPARE(readBytes(w.listFile()), QByteArray());
+    }
+
+    // Sources a.txt, b.txt, c.txt and the empty e.dat in the data folder <d>; lists are joined
+    // by ";". Every entry skipped or failed is named with its reason ("*": the system's words),
+    // nothing is written at a path that was not bookmarked, and the list is kept as it was.
+    void lockAll() {
+        const QString done("Done | 64 | Done. Process complete.");
+        const QString some("Done | 48 | Done. Process complete.\n\nLocked ");
+        const QString bad(": not one source path and one output path joined by \"=\".");
+        const QString charset(
+            "Error | 48 | The password contains the character \"\u03a9\", "
+            "which cannot be used in a password. Please choose another password.");
+        const QString malformed(some + "1 of 5 files.\n\nSkipped:\n<d>/a.txt" + bad +
+                                "\n<d>/a.txt=" + bad + "\n=<d>/a_locked.txt" + bad +
+                                "\n<d>/a.txt=<d>/x=<d>/b.txt" + bad);
+        const QString sameOutput(some +
+                                 "1 of 3 files.\n\nSkipped:\n<d>/a.txt: the output is the "
+                                 "source file itself.\n<d>/c.txt: an earlier bookmark writes "
+                                 "the same output file.");
+        const QString failed(some + "1 of 3 files.\n\nFailed:\n<d>/a.txt: *\n<d>/c.txt: *");
+        const QString ask("Please confirm | 36 | %1 exist%2 and will be replaced. Is this ok?");
+        const QString gone(some +
+                           "3 of 4 files.\n\nSkipped:\n<d>/gone.txt: source file not found.");
+        const char* four = "a.txt=a_locked.txt;gone.txt=gone_locked.txt;b.txt=b_locked.txt;"
+                           "c.txt=c_locked.txt";
+        // clang-format off
+        const struct {
+            const char* entries;
+            const char* password;
+            const char* existing; // outputs there before the run
+            int answer;
+            QStringList boxes;
+            const char* locked; // the outputs written
+        } rows[] = {
+            {"", "", "", 0, {"No Files to Lock | 64 | There are no files to lock."}, ""},
+            {"a.txt=a_locked.txt", "", "", 0,
+             {"Missing info | 64 | Please enter a password for the files."}, ""},
+            {"a.txt=a_locked.txt", "pw\u03a9", "", 0, {charset}, ""},
+            {"a.txt=a_locked.txt;c.txt=renamed.bin;e.dat=e_locked.dat", "secret", "", 0, {done},
+             "a_locked.txt;renamed.bin;e_locked.dat"},
+            {"a.txt;a.txt=;=a_locked.txt;a.txt=x=b.txt;c.txt=c_locked.txt", "pw", "", 0,
+             {malformed}, "c_locked.txt"},
+            {"a.txt=./a.txt;b.txt=b_locked.txt;c.txt=./b_locked.txt", "pw", "", 0,
+             {sameOutput}, "b_locked.txt"},
+            {"a.txt=missing/a_locked.txt;b.txt=b_locked.txt;c.txt=a.txt/c_locked.txt", "pw", "", 0,
+             {failed}, "b_locked.txt"},
+            {four, "pw", "a_locked.txt;gone_locked.txt;b_locked.txt", vbNo,
+             {ask.arg("2 target files", "")}, ""},
+            {four, "pw", "c_locked.txt;gone_locked.txt", vbYes,
+             {ask.arg("1 target file", "s"), gone}, "a_locked.txt;b_locked.txt;c_locked.txt"},
+        };
+        // clang-format on
+        for (const auto& row : rows) {
+            CommandWindow w;
+            const QString folder = QDir::toNativeSeparators(w.data.path()) + '/';
+            Files expected;
+            for (const QString source : {"a.txt", "b.txt", "c.txt", "e.dat"}) {
+                expected[source] = source.repeated(source == "e.dat" ? 0 : 500).toUtf8();
+                writeBytes(w.file(source), expected[source]);
+            }
+            for (const QString& output : QString(row.existing).split(';', Qt::SkipEmptyParts)) {
+                writeBytes(w.file(output), expected[output] = "old");
+            }
+            QStringList entries;
+            for (const QString& entry : QString(row.entries).split(';', Qt::SkipEmptyParts)) {
+                const QStringList paths = entry.split('=');
+                if (QString(row.locked).split(';').contains(paths.last())) {
+                    expected[paths.last()] = transformed(expected[paths.first()], row.password);
+                }
+                // Each path is put under the data folder.
+                entries.append(
+                    QString(entry).replace(QRegularExpression("(^|=)(?=[^=])"), "\\1" + folder));
+            }
+            writeBytes(w.listFile(), listBytes(entries));
+            w.restart();
+            w.mode(2);
+            CommandWindow::type(w.c().txtPassword1, row.password);
+            MessageBoxes::setNextAnswer(row.answer);
+            w.click(w.c().cmdLockMultipleFiles);
+
+            QStringList shown = messagesShown();
+            shown.replaceInStrings(QRegularExpression(": Cannot write [^\n]*"), ": *");
+            QCOMPARE(shown, QStringList(row.boxes).replaceInStrings("<d>/", folder));
+            QVERIFY2(w.files() == expected, qPrintable(shown.last()));
+            QCOMPARE(w.items(), entries);
+            QCOMPARE(readBytes(w.listFile()), listBytes(entries));
+            if (shown.last().startsWith("Done")) { // the selection went down the whole list
+                QCOMPARE(w.c().List1->currentRow(), entries.size() - 1);
+            }
+            QVERIFY(w.ready());
+        }
+    }
+};
+
+} // namespace
+
+KELVANE_GUI_TEST(BookmarkCommandsTest);
+
+} // namespace kelvane::test
+
+#include "BookmarkCommandsTest.moc"
