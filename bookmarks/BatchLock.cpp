@@ -1,10 +1,10 @@
 #include "BatchLock.h"
 
 #include "BatchReport.h"
-#include "Charset.h"
 #include "EngineError.h"
 #include "LongOperation.h"
 #include "MsgBox.h"
+#include "PasswordCheck.h"
 #include "RndCrypt.h"
 #include "frmMain.h"
 #include "vTools.h"
@@ -104,22 +104,6 @@ void BatchLock::lockAll() {
     run.stopIndicator();
     MsgBox(report.message(), report.style(), QStringLiteral("Done"));
     m_window.lblRefresh_Click();
-}
-
-bool BatchLock::passwordUsable(const QString& password) const {
-    for (const char32_t character : password.toUcs4()) {
-        const QString text = QString::fromUcs4(&character, 1);
-        try {
-            passwordCodes(text);
-        } catch (const EngineError&) {
-            MsgBox(QStringLiteral("The password contains the character \"%1\", which cannot be "
-                                  "used in a password. Please choose another password.")
-                       .arg(text),
-                   vbExclamation, QStringLiteral("Error"));
-            return false;
-        }
-    }
-    return true;
 }
 
 bool BatchLock::replaceAllowed(int count) const {

@@ -25,7 +25,6 @@ private:
     void lockAll();
     // A password with a character that has no single-byte code would fail every entry: it is
     // refused before the run.
-    bool passwordUsable(const QString& password) const;
     // Asks once whether `count` existing output files may be replaced.
     bool replaceAllowed(int count) const;
     void lockEntry(const BatchPlan::Step& step, LongOperation& run, BatchReport& report);

@@ -42,6 +42,15 @@ QString describe(char32_t ch) {
 
 } // namespace
 
+QString unusableCharacter(QStringView password) {
+    for (const char32_t ch : password.toUcs4()) {
+        if (codeForChar(ch) < 0) {
+            return QString::fromUcs4(&ch, 1);
+        }
+    }
+    return QString();
+}
+
 char32_t charForCode(unsigned char code) {
     if (code >= 0x80 && code < 0xA0) {
         return kHighControls[code - 0x80];

@@ -1,10 +1,10 @@
 #include "ApplyCommand.h"
 
-#include "Charset.h"
 #include "ClickableLabel.h"
 #include "EngineError.h"
 #include "LongOperation.h"
 #include "MsgBox.h"
+#include "PasswordCheck.h"
 #include "RndCrypt.h"
 #include "frmMain.h"
 #include "vTools.h"
@@ -24,22 +24,6 @@ const QString kFailed = QStringLiteral(
     "Something failed. Please notice that if you are trying to lock files in a root drive (like "
     "c:), then the process may not be completed for security reasons. Please try locating your "
     "files inside a folder.");
-
-// The first character of `password` that has no single-byte code (a pair of surrogates counts
-// as one character), or the empty text when every character has one.
-QString unusableCharacter(const QString& password) {
-    for (qsizetype i = 0; i < password.size();) {
-        const bool pair = password.at(i).isHighSurrogate() && i + 1 < password.size();
-        const QStringView character = QStringView(password).mid(i, pair ? 2 : 1);
-        try {
-            passwordCodes(character);
-        } catch (const EngineError&) {
-            return character.toString();
-        }
-        i += character.size();
-    }
-    return QString();
-}
 
 } // namespace
 
@@ -70,11 +54,7 @@ bool ApplyCommand::checkInputs(const Job& job) const {
         MsgBox(QStringLiteral("Please complete all the fields."), vbInformation, kMissingInfo);
         return false;
     }
-    if (const QString character = unusableCharacter(job.password); !character.isEmpty()) {
-        MsgBox(QStringLiteral("The password contains the character \"%1\", which cannot be used "
-                              "in a password. Please choose another password.")
-                   .arg(character),
-               vbExclamation, kError);
+    if (!passwordUsable(job.password)) {
         return false;
     }
     const vTools& tools = *m_window.controls().vTools1;
