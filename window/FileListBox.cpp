@@ -24,15 +24,7 @@ FileListBox::FileListBox(QWidget* parent) : QListWidget(parent) {
 }
 
 bool FileListBox::setPath(const QString& path) {
-    const QString wanted = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
-    const bool moved = wanted != m_path;
-    if (!readFolder(wanted, QString())) {
-        return false;
-    }
-    if (moved) {
-        emit PathChange();
-    }
-    return true;
+    return readFolder(QDir::cleanPath(QFileInfo(path).absoluteFilePath()), QString());
 }
 
 QString FileListBox::FileName() const {

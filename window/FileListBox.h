@@ -5,8 +5,7 @@
 namespace kelvane {
 
 // The file list: the names of the files in `Path`, sorted, hidden and system files left out.
-// A click on a name (or moving to another name with the keyboard) raises Click; assigning a
-// new `Path` raises PathChange.
+// A click on a name (or moving to another name with the keyboard) raises Click.
 class FileListBox : public QListWidget {
     Q_OBJECT
     Q_PROPERTY(QString Path READ Path WRITE setPath)
@@ -38,7 +37,6 @@ public:
 
 signals:
     void Click();
-    void PathChange();
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;

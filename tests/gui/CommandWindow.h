@@ -5,11 +5,10 @@
 
 #include "TestSupport.h"
 
-#include "BookmarkCommands.h"
 #include "Charset.h"
 #include "Cipher.h"
+#include "CommandSets.h"
 #include "MsgBox.h"
-#include "SingleFileCommands.h"
 
 #include <QDirIterator>
 #include <QListWidget>
@@ -31,8 +30,7 @@ public:
         MessageBoxes::clear();
         window.reset();
         window = std::make_unique<frmMain>();
-        attachSingleFileCommands(*window);
-        attachBookmarkCommands(*window);
+        attachCommandSets(*window);
         window->Form_Load();
         window->show();
         browse(data.path());
