@@ -33,20 +33,25 @@ QString nameOf(const BatchPlan::Step& step) {
     return shownPath(step.paths.source);
 }
 
-QString skipReason(BatchPlan::Action action) {
-    switch (action) {
-    case BatchPlan::Action::SkipMalformed:
-        return QStringLiteral("not one source path and one output path joined by \"=\".");
-    case BatchPlan::Action::SkipSourceMissing:
-        return QStringLiteral("source file not found.");
-    case BatchPlan::Action::SkipOutputIsSource:
-        return QStringLiteral("the output is the source file itself.");
-    case BatchPlan::Action::SkipOutputRepeated:
-        return QStringLiteral("an earlier bookmark writes the same output file.");
-    case BatchPlan::Action::Lock:
-        break;
+// An entry's text split into its two paths the window's way: through the tools control, into
+// the hidden list box.
+std::optional<BookmarkEntry> splitInto(const QString& text, const vTools& tools,
+                                       QListWidget& scratch) {
+    scratch.clear();
+    tools.SplitToList(text, BookmarkEntry::kSeparator, scratch, QString());
+    QStringList pieces;
+    for (int i = 0; i < scratch.count(); ++i) {
+        pieces.append(scratch.item(i)->text());
     }
-    return QString();
+    return BookmarkEntry::fromPieces(pieces);
+}
+
+QStringList itemsOf(const QListWidget& list) {
+    QStringList items;
+    for (int i = 0; i < list.count(); ++i) {
+        items.append(list.item(i)->text());
+    }
+    return items;
 }
 
 } // namespace
@@ -86,7 +91,9 @@ void BatchLock::lockAll() {
     if (!passwordUsable(c.txtPassword1->text())) {
         return;
     }
-    const BatchPlan plan(*c.List1, *c.vTools1, *c.lstBookmarkedItem);
+    const BatchPlan plan(itemsOf(*c.List1), [&c](const QString& text) {
+        return splitInto(text, *c.vTools1, *c.lstBookmarkedItem);
+    });
     if (const int existing = plan.existingOutputs(); existing > 0 && !replaceAllowed(existing)) {
         return;
     }
@@ -102,7 +109,8 @@ void BatchLock::lockAll() {
     }
     run.end();
     run.stopIndicator();
-    MsgBox(report.message(), report.style(), QStringLiteral("Done"));
+    MsgBox(report.message(), report.allLocked() ? vbInformation : vbExclamation,
+           QStringLiteral("Done"));
     m_window.lblRefresh_Click();
 }
 
@@ -118,16 +126,19 @@ bool BatchLock::replaceAllowed(int count) const {
 void BatchLock::lockEntry(const BatchPlan::Step& step, LongOperation& run, BatchReport& report) {
     const MainControls& c = m_window.controls();
     if (step.action != BatchPlan::Action::Lock) {
-        report.skipped(nameOf(step), skipReason(step.action));
+        report.skipped(nameOf(step), BatchPlan::skipReason(step.action));
         return;
     }
     // The source may have gone while earlier entries were locked.
     if (!c.vTools1->FileExists(step.paths.source, false)) {
-        report.skipped(nameOf(step), skipReason(BatchPlan::Action::SkipSourceMissing));
+        report.skipped(nameOf(step), BatchPlan::skipReason(BatchPlan::Action::SkipSourceMissing));
         return;
     }
     try {
-        RndCrypt(step.paths.source, step.paths.output, c.txtPassword1->text(), run.yieldStep());
+        // Only the outputs the user agreed to replace may be replaced; one that appears
+        // meanwhile fails its entry.
+        RndCrypt(step.paths.source, step.paths.output, c.txtPassword1->text(), run.yieldStep(),
+                 step.replacesOutput ? Replace::Existing : Replace::Nothing);
         report.locked();
     } catch (const EngineError& error) {
         report.failed(nameOf(step), error.message());

@@ -1,11 +1,10 @@
 #include "BatchPlan.h"
 
+#include "AtomicOutput.h"
 #include "RndCrypt.h"
-#include "vTools.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QListWidget>
 #include <QSet>
 
 #include <algorithm>
@@ -14,16 +13,6 @@ namespace kelvane {
 
 namespace {
 
-BatchPlan::Action actionFor(const BookmarkEntry& entry, const vTools& tools) {
-    if (!tools.FileExists(entry.source, false)) {
-        return BatchPlan::Action::SkipSourceMissing;
-    }
-    if (isSameFile(entry.source, entry.output)) {
-        return BatchPlan::Action::SkipOutputIsSource;
-    }
-    return BatchPlan::Action::Lock;
-}
-
 // Two spellings of one output path, as far as they can be told apart before it exists.
 QString outputKey(const QString& path) {
     const QFileInfo info(path);
@@ -31,30 +20,62 @@ QString outputKey(const QString& path) {
     return canonical.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : canonical;
 }
 
+bool isInputOfAnother(const std::vector<BatchPlan::Step>& steps, std::size_t index) {
+    for (std::size_t other = 0; other < steps.size(); ++other) {
+        if (other != index && steps[other].action != BatchPlan::Action::SkipMalformed &&
+            isSamePlace(steps[index].paths.output, steps[other].paths.source)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+BatchPlan::Action actionFor(const std::vector<BatchPlan::Step>& steps, std::size_t index,
+                            QSet<QString>& outputs) {
+    const BookmarkEntry& entry = steps[index].paths;
+    if (!QFileInfo(entry.source).isFile()) {
+        return BatchPlan::Action::SkipSourceMissing;
+    }
+    if (isSameFile(entry.source, entry.output)) {
+        return BatchPlan::Action::SkipOutputIsSource;
+    }
+    if (isInputOfAnother(steps, index)) {
+        return BatchPlan::Action::SkipOutputIsInput;
+    }
+    // A second entry with the same output would silently replace what the first one wrote.
+    const QString key = outputKey(entry.output);
+    if (outputs.contains(key)) {
+        return BatchPlan::Action::SkipOutputRepeated;
+    }
+    outputs.insert(key);
+    const OutputPlace place = outputPlace(entry.output);
+    if (place == OutputPlace::Folder || place == OutputPlace::Special) {
+        return BatchPlan::Action::SkipOutputNotFile;
+    }
+    return BatchPlan::Action::Lock;
+}
+
 } // namespace
 
-BatchPlan::BatchPlan(const QListWidget& list, const vTools& tools, QListWidget& scratch) {
-    // A second entry with the same output would silently replace what the first one wrote.
-    QSet<QString> outputs;
-    m_steps.reserve(static_cast<std::size_t>(list.count()));
-    for (int i = 0; i < list.count(); ++i) {
+BatchPlan::BatchPlan(const QStringList& entries, const Splitter& split) {
+    m_steps.reserve(static_cast<std::size_t>(entries.size()));
+    for (const QString& text : entries) {
         Step step;
-        step.text = list.item(i)->text();
-        if (const std::optional<BookmarkEntry> entry =
-                BookmarkEntry::split(step.text, tools, scratch)) {
+        step.text = text;
+        if (const std::optional<BookmarkEntry> entry = split(text)) {
             step.paths = *entry;
-            step.action = actionFor(step.paths, tools);
-            if (step.action == Action::Lock) {
-                const QString key = outputKey(step.paths.output);
-                if (outputs.contains(key)) {
-                    step.action = Action::SkipOutputRepeated;
-                }
-                outputs.insert(key);
-            }
-            step.replacesOutput =
-                step.action == Action::Lock && tools.FileExists(step.paths.output, false);
+            step.action = Action::Lock;
         }
         m_steps.push_back(std::move(step));
+    }
+    QSet<QString> outputs;
+    for (std::size_t i = 0; i < m_steps.size(); ++i) {
+        Step& step = m_steps[i];
+        if (step.action == Action::Lock) {
+            step.action = actionFor(m_steps, i, outputs);
+            step.replacesOutput =
+                step.action == Action::Lock && outputPlace(step.paths.output) != OutputPlace::Free;
+        }
     }
 }
 
@@ -62,6 +83,27 @@ int BatchPlan::existingOutputs() const {
     return static_cast<int>(std::count_if(m_steps.begin(), m_steps.end(), [](const Step& step) {
         return step.action == Action::Lock && step.replacesOutput;
     }));
+}
+
+QString BatchPlan::skipReason(Action action) {
+    switch (action) {
+    case Action::SkipMalformed:
+        return QStringLiteral("not one source path and one output path joined by \"=\".");
+    case Action::SkipSourceMissing:
+        return QStringLiteral("source file not found.");
+    case Action::SkipOutputIsSource:
+        return QStringLiteral("the output is the source file itself.");
+    case Action::SkipOutputIsInput:
+        return QStringLiteral("the output is the file another bookmark locks, which would be "
+                              "overwritten.");
+    case Action::SkipOutputRepeated:
+        return QStringLiteral("an earlier bookmark writes the same output file.");
+    case Action::SkipOutputNotFile:
+        return QStringLiteral("the output is a folder, device, pipe or socket.");
+    case Action::Lock:
+        break;
+    }
+    return QString();
 }
 
 } // namespace kelvane

@@ -3,14 +3,13 @@
 #include "BookmarkEntry.h"
 
 #include <QString>
+#include <QStringList>
 
+#include <functional>
+#include <optional>
 #include <vector>
 
-class QListWidget;
-
 namespace kelvane {
-
-class vTools;
 
 // What a batch lock does with each bookmark, decided before anything is written.
 class BatchPlan {
@@ -20,24 +19,34 @@ public:
         SkipMalformed,      // not one source path and one output path
         SkipSourceMissing,  // no file at the source path
         SkipOutputIsSource, // the output is the source file itself
-        SkipOutputRepeated  // an earlier entry of the run writes the same output
+        SkipOutputIsInput,  // the output is the source of another bookmark of the run
+        SkipOutputRepeated, // an earlier entry of the run writes the same output
+        SkipOutputNotFile,  // a folder, device, pipe or socket is at the output
     };
 
     struct Step {
         QString text;        // the entry as the list shows it
         BookmarkEntry paths; // empty when malformed
         Action action = Action::SkipMalformed;
-        bool replacesOutput = false; // a file exists at the output path
+        bool replacesOutput = false; // a file or link is at the output path
     };
 
-    // Looks at every entry of `list`, top to bottom; `scratch` is the hidden list box that the
-    // entries are split into.
-    BatchPlan(const QListWidget& list, const vTools& tools, QListWidget& scratch);
+    using Splitter = std::function<std::optional<BookmarkEntry>(const QString& text)>;
+
+    // Looks at every entry, top to bottom, split into its two paths by `split`.
+    //
+    // Locking into a file that another entry locks would destroy that file's content and, in a
+    // chain (a=b, b=c), leave one entry's plain content under another's locked name; such an
+    // entry is skipped, before or after the other one in the list, for any spelling of the path.
+    BatchPlan(const QStringList& entries, const Splitter& split = &BookmarkEntry::parse);
 
     const std::vector<Step>& steps() const { return m_steps; }
 
-    // The entries to lock whose output file exists already.
+    // The entries to lock whose output exists already.
     int existingOutputs() const;
+
+    // Why an entry is skipped, as the report tells it.
+    static QString skipReason(Action action);
 
 private:
     std::vector<Step> m_steps;

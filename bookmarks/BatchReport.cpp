@@ -1,7 +1,5 @@
 #include "BatchReport.h"
 
-#include "MsgBox.h"
-
 #include <algorithm>
 
 namespace kelvane {
@@ -52,10 +50,6 @@ QString BatchReport::message() const {
         text += section(QStringLiteral("Failed:"), m_failed);
     }
     return text;
-}
-
-int BatchReport::style() const {
-    return allLocked() ? vbInformation : vbExclamation;
 }
 
 } // namespace kelvane

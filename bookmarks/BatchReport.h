@@ -21,8 +21,6 @@ public:
 
     bool allLocked() const { return m_locked == m_entries; }
     QString message() const;
-    // Information when all were locked, exclamation otherwise.
-    int style() const;
 
 private:
     int m_entries = 0;

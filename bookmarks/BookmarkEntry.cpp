@@ -1,25 +1,18 @@
 #include "BookmarkEntry.h"
 
-#include "vTools.h"
-
-#include <QListWidget>
-
 namespace kelvane {
 
 const QString BookmarkEntry::kSeparator = QStringLiteral("=");
 
-std::optional<BookmarkEntry> BookmarkEntry::split(const QString& text, const vTools& tools,
-                                                  QListWidget& scratch) {
-    scratch.clear();
-    tools.SplitToList(text, kSeparator, scratch, QString());
-    if (scratch.count() != 2) {
+std::optional<BookmarkEntry> BookmarkEntry::fromPieces(const QStringList& pieces) {
+    if (pieces.size() != 2 || pieces[0].isEmpty() || pieces[1].isEmpty()) {
         return std::nullopt;
     }
-    BookmarkEntry entry{scratch.item(0)->text(), scratch.item(1)->text()};
-    if (entry.source.isEmpty() || entry.output.isEmpty()) {
-        return std::nullopt;
-    }
-    return entry;
+    return BookmarkEntry{pieces[0], pieces[1]};
+}
+
+std::optional<BookmarkEntry> BookmarkEntry::parse(const QString& text) {
+    return text.isEmpty() ? std::nullopt : fromPieces(text.split(kSeparator));
 }
 
 } // namespace kelvane

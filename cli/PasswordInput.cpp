@@ -1,6 +1,7 @@
 #include "PasswordInput.h"
 
 #include "Charset.h"
+#include "Cipher.h"
 #include "EngineError.h"
 #include "ExitCode.h"
 #include "Terminal.h"
@@ -8,6 +9,10 @@
 #include <QFile>
 #include <QStringDecoder>
 
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace kelvane::cli {
@@ -16,6 +21,28 @@ namespace {
 
 CliError passwordError(const QString& message) {
     return CliError(ExitCode::PasswordProblem, message);
+}
+
+// No password can be longer than the longest one whose seed is sure to fit, in its longest
+// encoding: three bytes a character (the euro sign and its kind).
+constexpr qsizetype kLongestPasswordBytes = 3 * kLongestSafePassword;
+
+// The first line of `fd`, the same way for every route: without its line end ("\n" or "\r\n"),
+// and never read further than the longest possible password.
+QByteArray passwordLine(int fd, bool wholeBlocks, const QString& from) {
+    LineStatus status = LineStatus::Read;
+    QByteArray line = readLine(fd, kLongestPasswordBytes, wholeBlocks, status);
+    if (status == LineStatus::TooLong) {
+        throw passwordError(
+            QStringLiteral("The password in %1 is too long: a password has at most %2 characters.")
+                .arg(from)
+                .arg(kLongestSafePassword));
+    }
+    if (status == LineStatus::Failed) {
+        throw passwordError(QStringLiteral("Cannot read the password from %1: %2")
+                                .arg(from, QString::fromLocal8Bit(std::strerror(errno))));
+    }
+    return line;
 }
 
 // Passwords arrive as UTF-8 text; bytes that are not would otherwise turn silently into
@@ -34,51 +61,42 @@ void check(const QString& password) {
         throw passwordError(QStringLiteral("The password is empty."));
     }
     try {
-        passwordCodes(password);
+        // A seed that overflows is refused now rather than after the files are opened.
+        RandomSource scratch;
+        PasswordSeed(passwordCodes(password), scratch);
     } catch (const EngineError& error) {
         throw passwordError(error.message());
     }
 }
 
 QString fromStdin() {
-    bool ok = false;
-    const QByteArray line = readLine(STDIN_FILENO, ok);
-    if (!ok) {
-        throw passwordError(QStringLiteral("Cannot read the password from standard input."));
-    }
-    return decode(line);
+    // Byte by byte: whatever follows the line stays in standard input.
+    return decode(passwordLine(STDIN_FILENO, false, QStringLiteral("standard input")));
 }
 
 QString fromFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        throw passwordError(
-            QStringLiteral("Cannot read the password file %1: %2").arg(path, file.errorString()));
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        throw passwordError(QStringLiteral("Cannot read the password file %1: %2")
+                                .arg(path, QString::fromLocal8Bit(std::strerror(errno))));
     }
-    QByteArray content = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        throw passwordError(
-            QStringLiteral("Cannot read the password file %1: %2").arg(path, file.errorString()));
+    try {
+        const QByteArray line = passwordLine(fd, true, QStringLiteral("the file ") + path);
+        ::close(fd);
+        return decode(line);
+    } catch (...) {
+        ::close(fd);
+        throw;
     }
-    if (content.endsWith("\r\n")) {
-        content.chop(2);
-    } else if (content.endsWith('\n')) {
-        content.chop(1);
-    }
-    return decode(content);
 }
 
 QString askOnce(const char* prompt) {
-    bool ok = false;
     QByteArray line;
     {
         // Echo goes off before the prompt shows, so nothing typed after it can echo.
         const EchoOff echoOff(STDIN_FILENO);
         writeToStderr(prompt);
-        line = readLine(STDIN_FILENO, ok);
-    }
-    if (!ok) {
-        throw passwordError(QStringLiteral("Cannot read the password from the terminal."));
+        line = passwordLine(STDIN_FILENO, false, QStringLiteral("the terminal"));
     }
     return decode(line);
 }

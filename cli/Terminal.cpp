@@ -68,31 +68,45 @@ void writeToStderr(QByteArrayView text) {
     }
 }
 
-QByteArray readLine(int fd, bool& ok) {
-    ok = true;
+QByteArray readLine(int fd, qsizetype limit, bool wholeBlocks, LineStatus& status) {
+    status = LineStatus::Read;
     QByteArray line;
+    char block[64 * 1024];
+    const std::size_t blockSize = wholeBlocks ? sizeof block : 1;
     for (;;) {
-        char c = 0;
-        const ssize_t got = ::read(fd, &c, 1);
+        const ssize_t got = ::read(fd, block, blockSize);
         if (got < 0 && errno == EINTR) {
             continue;
         }
         if (got < 0) {
-            ok = false;
-            break;
+            status = LineStatus::Failed;
+            return {};
         }
         if (got == 0) {
-            break;
+            if (line.size() > limit) {
+                status = LineStatus::TooLong;
+                return {};
+            }
+            return line;
         }
-        if (c == '\n') {
+        const QByteArrayView read(block, got);
+        const qsizetype end = read.indexOf('\n');
+        line.append(end < 0 ? read : read.first(end));
+        if (line.size() > limit + 1) { // room for the "\r" of a "\r\n"
+            status = LineStatus::TooLong;
+            return {};
+        }
+        if (end >= 0) {
             if (line.endsWith('\r')) {
                 line.chop(1);
             }
-            break;
+            if (line.size() > limit) {
+                status = LineStatus::TooLong;
+                return {};
+            }
+            return line;
         }
-        line.append(c);
     }
-    return line;
 }
 
 EchoOff::EchoOff(int fd) {

@@ -10,10 +10,13 @@ bool isTerminal(int fd);
 // Writes `text` to stderr at once, without buffering.
 void writeToStderr(QByteArrayView text);
 
-// Reads one line from `fd`, up to "\n" or the end of input, and returns it without its line
-// end ("\n" or "\r\n"). Reads byte by byte, so nothing after the line is consumed.
-// `ok` turns false when the read fails.
-QByteArray readLine(int fd, bool& ok);
+enum class LineStatus { Read, Failed, TooLong };
+
+// Reads the first line from `fd`, up to "\n" or the end of input, and returns it without its
+// line end ("\n" or "\r\n"). A line of more than `limit` bytes is not read to its end (TooLong),
+// so that an endless input (/dev/zero) cannot exhaust memory. `wholeBlocks` reads in blocks,
+// which may consume input beyond the line; otherwise it reads byte by byte and leaves it.
+QByteArray readLine(int fd, qsizetype limit, bool wholeBlocks, LineStatus& status);
 
 // Turns off the echo of the terminal at `fd` for its lifetime, so a typed password stays off
 // the screen; the closing newline still echoes. The previous settings come back on

@@ -26,10 +26,13 @@ ExitCode exitCodeFor(EngineError::Kind kind) {
     case EngineError::Kind::EmptyPassword:
         return ExitCode::PasswordProblem;
     case EngineError::Kind::SameFile:
+    case EngineError::Kind::OutputExists:
+    case EngineError::Kind::OutputNotFile:
         return ExitCode::Refused;
     case EngineError::Kind::Read:
     case EngineError::Kind::Write:
     case EngineError::Kind::Busy:
+    case EngineError::Kind::Cancelled:
         break;
     }
     return ExitCode::ReadWriteFailure;

@@ -1,10 +1,26 @@
 #include "ListFile.h"
 
+#include "AtomicOutput.h"
+#include "Charset.h"
+#include "EngineError.h"
+
 #include <QFile>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 namespace kelvane {
+
+namespace {
+
+QString fromWindows1252(const QByteArray& bytes) {
+    std::u32string text;
+    text.reserve(static_cast<std::size_t>(bytes.size()));
+    for (const char byte : bytes) {
+        text += charForCode(static_cast<unsigned char>(byte));
+    }
+    return QString::fromStdU32String(text);
+}
+
+} // namespace
 
 ListFileStatus writeListFile(const QString& path, const QStringList& items) {
     QByteArray content;
@@ -15,17 +31,15 @@ ListFileStatus writeListFile(const QString& path, const QStringList& items) {
         content += item.toUtf8();
         content += '\n';
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        return ListFileStatus::failed(file.errorString());
-    }
-    if (file.write(content) != content.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        return ListFileStatus::failed(reason);
-    }
-    if (!file.commit()) {
-        return ListFileStatus::failed(file.errorString());
+    // The list is the program's own file: it is replaced (a link in its place too, which is
+    // never written through), and a failed write or flush leaves the old list whole.
+    try {
+        AtomicOutput file(path, Replace::Existing, 0666);
+        file.write(reinterpret_cast<const std::uint8_t*>(content.constData()),
+                   static_cast<std::size_t>(content.size()));
+        file.commit();
+    } catch (const EngineError& error) {
+        return ListFileStatus::failed(error.message());
     }
     return {};
 }
@@ -39,10 +53,15 @@ ListFileStatus readListFile(const QString& path, QStringList& items) {
     if (file.error() != QFileDevice::NoError) {
         return ListFileStatus::failed(file.errorString());
     }
+    // No list, in any code page, holds a NUL byte: such a file is something else.
+    if (content.contains('\0')) {
+        return ListFileStatus::failed(QStringLiteral("the file is not a text file"));
+    }
     QStringDecoder decode(QStringDecoder::Utf8);
-    const QString text = decode(content);
+    QString text = decode(content);
     if (decode.hasError()) {
-        return ListFileStatus::failed(QStringLiteral("the file is not UTF-8 text"));
+        // Lists written by the legacy program are in its Windows code page.
+        text = fromWindows1252(content);
     }
     QStringList lines = text.split(QLatin1Char('\n'));
     if (lines.last().isEmpty()) {

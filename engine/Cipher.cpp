@@ -22,8 +22,9 @@ std::int32_t PasswordSeed(QByteArrayView codes, RandomSource& source) {
         const auto position = static_cast<unsigned>((i + 1) % 256);
         seed += (code ^ key) ^ position;
         if (seed > std::numeric_limits<std::int32_t>::max()) {
-            throw EngineError(EngineError::Kind::Overflow,
-                              QStringLiteral("The password is too long: its seed overflows."));
+            throw EngineError(
+                EngineError::Kind::Overflow,
+                QStringLiteral("The password is too long. Please choose a shorter password."));
         }
     }
     return static_cast<std::int32_t>(seed);

@@ -15,6 +15,10 @@ namespace kelvane {
 using YieldStep = std::function<void(std::uint64_t bytesDone, std::uint64_t bytesTotal)>;
 inline constexpr std::size_t kYieldInterval = 64 * 1024;
 
+// A password of up to this many characters never overflows its seed (each character adds at
+// most 255); a longer one may.
+inline constexpr qsizetype kLongestSafePassword = 8'421'504;
+
 // The password seed S: resets `source`, draws one value per password code and sums
 // (code XOR key byte) XOR (position mod 256). Throws EngineError(Overflow) past 2^31 - 1.
 std::int32_t PasswordSeed(QByteArrayView codes, RandomSource& source = processRandomSource());

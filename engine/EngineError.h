@@ -14,13 +14,22 @@ public:
         Charset,       // a password character has no single-byte code
         EmptyPassword, // a password is required and none was given
         SameFile,      // the output is the input itself
-        Read,          // the input cannot be opened or read
-        Write,         // the output cannot be created, written or committed
+        Read,          // the input cannot be opened or read, is not a regular file, or changed
+        Write,         // the output cannot be created, written, flushed or published
         Busy,          // another transform is running in this process
+        OutputExists,  // something is at the output and nobody agreed to replace it
+        OutputNotFile, // the output is a folder, device, pipe or socket: never replaced
+        Cancelled,     // the caller stopped the run from its yield step
     };
 
     EngineError(Kind kind, const QString& message)
         : std::runtime_error(message.toStdString()), m_kind(kind), m_message(message) {}
+
+    // What a yield step throws to stop a run.
+    static EngineError cancelled() {
+        return EngineError(Kind::Cancelled, QStringLiteral("Stopped before the end; nothing was "
+                                                           "written."));
+    }
 
     Kind kind() const { return m_kind; }
     const QString& message() const { return m_message; }

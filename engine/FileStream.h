@@ -1,5 +1,7 @@
 #pragma once
 
+#include "AtomicOutput.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -14,12 +16,12 @@ namespace kelvane::detail {
 using ChunkStep = std::function<void(std::span<std::uint8_t> chunk, std::uint64_t offset)>;
 
 // Streams `inputPath` into `outputPath` chunk by chunk through `step`, after calling `start` with
-// the input's size once both files are open. The output is written to a temporary file beside
-// its place, with the input's permission bits, and renamed onto it only when every byte is
-// written and flushed; on any failure nothing is left and an existing output stays as it was.
-// Both files are closed on every path. Returns the number of bytes written.
-// Throws EngineError: Read (the input is missing, a folder or unreadable), Write.
-qint64 streamFile(const QString& inputPath, const QString& outputPath,
+// the input's size once both files are open. The input must be a regular file that does not
+// change during the run (SourceFile); the output appears only complete and flushed, with the
+// input's read/write/execute bits (AtomicOutput). On any failure, and when `start` or `step`
+// throws, nothing is left and an existing output stays as it was. Returns the number of bytes
+// written. Throws EngineError: Read, Write, OutputExists, OutputNotFile, or what `step` throws.
+qint64 streamFile(const QString& inputPath, const QString& outputPath, Replace replace,
                   const std::function<void(std::uint64_t size)>& start, const ChunkStep& step);
 
 // The whole content of `path`. Throws EngineError(Read).

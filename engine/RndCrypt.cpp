@@ -4,6 +4,7 @@
 #include "EngineError.h"
 #include "FileStream.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 #include <filesystem>
@@ -22,8 +23,13 @@ bool isSameFile(const QString& first, const QString& second) {
     return !a.isEmpty() && a == QFileInfo(second).canonicalFilePath();
 }
 
+bool isSamePlace(const QString& first, const QString& second) {
+    return isSameFile(first, second) || QDir::cleanPath(QFileInfo(first).absoluteFilePath()) ==
+                                            QDir::cleanPath(QFileInfo(second).absoluteFilePath());
+}
+
 qint64 RndCrypt(const QString& InputFile, const QString& OutputFile, const QString& Password,
-                const YieldStep& yield) {
+                const YieldStep& yield, Replace replace) {
     const QByteArray codes = passwordCodes(Password);
     TransformGuard guard;
     if (isSameFile(InputFile, OutputFile)) {
@@ -36,7 +42,7 @@ qint64 RndCrypt(const QString& InputFile, const QString& OutputFile, const QStri
     RandomSource& source = processRandomSource();
     std::uint64_t total = 0;
     return detail::streamFile(
-        InputFile, OutputFile,
+        InputFile, OutputFile, replace,
         [&](std::uint64_t size) {
             total = size;
             seedContentKeystream(codes, source);
@@ -45,8 +51,6 @@ qint64 RndCrypt(const QString& InputFile, const QString& OutputFile, const QStri
             }
         },
         [&](std::span<std::uint8_t> chunk, std::uint64_t offset) {
-            // A file that grew since it was opened still reports sensible progress.
-            total = std::max<std::uint64_t>(total, offset + chunk.size());
             detail::transformSeeded(chunk, source, yield, offset, total);
         });
 }

@@ -6,23 +6,14 @@
 #include "FileStream.h"
 #include "RndCrypt.h"
 
-#include <QDir>
-#include <QFileInfo>
-
 #include <functional>
 
 namespace kelvane {
 
 namespace {
 
-// The same file, or the same place for a file that does not exist yet.
-bool samePlace(const QString& first, const QString& second) {
-    return isSameFile(first, second) || QDir::cleanPath(QFileInfo(first).absoluteFilePath()) ==
-                                            QDir::cleanPath(QFileInfo(second).absoluteFilePath());
-}
-
 void refuseSamePlace(const QString& output, const QString& other, const QString& what) {
-    if (samePlace(output, other)) {
+    if (isSamePlace(output, other)) {
         throw EngineError(EngineError::Kind::SameFile,
                           QStringLiteral("%1 is %2; choose another path.").arg(output, what));
     }
@@ -39,8 +30,10 @@ QByteArray checkedCodes(const QString& PasswordKey) {
 qint64 transformFile(const QString& input, const QString& output, QByteArrayView codes,
                      RandomSource& source) {
     SteppedKeystream stream(codes);
+    // An existing output ends holding exactly the transformed bytes, as it always has.
     return detail::streamFile(
-        input, output, [&](std::uint64_t) { seedSteppedKeystream(codes, source); },
+        input, output, Replace::Existing,
+        [&](std::uint64_t) { seedSteppedKeystream(codes, source); },
         [&](std::span<std::uint8_t> chunk, std::uint64_t) { stream.apply(chunk, source); });
 }
 
@@ -99,7 +92,7 @@ qint64 SteppedTransformFromCopy(const QString& InputFile, const QString& CopyFil
     TransformGuard guard;
     refuseSamePlace(CopyFile, InputFile, QStringLiteral("the source file itself"));
     refuseSamePlace(OutputFile, CopyFile, QStringLiteral("where the source is copied to"));
-    detail::streamFile(InputFile, CopyFile, {}, {});
+    detail::streamFile(InputFile, CopyFile, Replace::Existing, {}, {});
     return transformFile(CopyFile, OutputFile, codes, source);
 }
 

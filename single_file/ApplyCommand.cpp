@@ -9,8 +9,6 @@
 #include "frmMain.h"
 #include "vTools.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <QLineEdit>
 
 namespace kelvane {
@@ -36,8 +34,10 @@ void ApplyCommand::cmdApply_Click() {
     // The run works on what the window shows now; nothing can change it until the run is over.
     const Job job{c.lblFileFrom->text(), c.lblFileTo->text(), c.txtPassword->text()};
     try {
-        if (checkInputs(job) && confirmTarget(job)) {
-            run(job);
+        if (checkInputs(job)) {
+            if (const std::optional<Replace> replace = confirmTarget(job)) {
+                run(job, *replace);
+            }
         }
     } catch (const std::exception&) {
         // By now the run has put the window back in its ready state.
@@ -69,33 +69,38 @@ bool ApplyCommand::checkInputs(const Job& job) const {
                vbExclamation, kError);
         return false;
     }
+    if (const OutputPlace place = outputPlace(job.target);
+        place == OutputPlace::Folder || place == OutputPlace::Special) {
+        MsgBox(QStringLiteral("The new file would take the place of a folder, device, pipe or "
+                              "socket. Please choose another name for the new file."),
+               vbExclamation, kError);
+        return false;
+    }
     return true;
 }
 
-// An existing target is replaced only when the new file is complete, so a failed run leaves
-// it as it was. A link at the target's place is removed (not the file it points to), so that
-// the new file takes the link's place instead of being written through it.
-bool ApplyCommand::confirmTarget(const Job& job) const {
-    if (!m_window.controls().vTools1->FileExists(job.target, false)) {
-        return true;
+// Anything at the target's place counts, a link too, live or dangling. An existing target is
+// replaced only when the new file is complete, so a failed run leaves it as it was; a link is
+// replaced itself, and the file it points to is never touched. Without the user's consent
+// nothing is replaced, even a file that appears while the run is going on.
+std::optional<Replace> ApplyCommand::confirmTarget(const Job& job) const {
+    if (outputPlace(job.target) == OutputPlace::Free) {
+        return Replace::Nothing;
     }
     const int answer = MsgBox(
         QStringLiteral("Target file exists and will be deleted before going on. Is this ok?"),
         vbYesNo + vbQuestion, QStringLiteral("Please confirm"));
     if (answer == vbNo) {
-        return false;
+        return std::nullopt;
     }
-    if (QFileInfo(job.target).isSymLink() && !QFile::remove(job.target)) {
-        throw EngineError(EngineError::Kind::Write, job.target);
-    }
-    return true;
+    return Replace::Existing;
 }
 
-void ApplyCommand::run(const Job& job) const {
+void ApplyCommand::run(const Job& job, Replace replace) const {
     LongOperation operation(m_window);
     operation.begin();
     m_window.controls().vTools1->Prepare(2);
-    RndCrypt(job.source, job.target, job.password, operation.yieldStep());
+    RndCrypt(job.source, job.target, job.password, operation.yieldStep(), replace);
     operation.stopIndicator();
     MsgBox(QStringLiteral("Done. Process complete."), vbInformation, QStringLiteral("Done"));
     operation.end();

@@ -1,6 +1,10 @@
 #pragma once
 
+#include "AtomicOutput.h"
+
 #include <QString>
+
+#include <optional>
 
 namespace kelvane {
 
@@ -27,8 +31,10 @@ private:
     };
 
     bool checkInputs(const Job& job) const;
-    bool confirmTarget(const Job& job) const;
-    void run(const Job& job) const;
+    // Whether the run may replace what is at the target: nothing there, or the user agreed; no
+    // answer when the user declined.
+    std::optional<Replace> confirmTarget(const Job& job) const;
+    void run(const Job& job, Replace replace) const;
 
     frmMain& m_window;
 };

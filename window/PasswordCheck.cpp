@@ -1,6 +1,8 @@
 #include "PasswordCheck.h"
 
 #include "Charset.h"
+#include "Cipher.h"
+#include "EngineError.h"
 #include "MsgBox.h"
 
 namespace kelvane {
@@ -8,6 +10,15 @@ namespace kelvane {
 bool passwordUsable(const QString& password) {
     const QString character = unusableCharacter(password);
     if (character.isEmpty()) {
+        // A seed that overflows is refused now, with the engine's own words, rather than after
+        // the window has gone busy.
+        try {
+            RandomSource scratch;
+            PasswordSeed(passwordCodes(password), scratch);
+        } catch (const EngineError& error) {
+            MsgBox(error.message(), vbExclamation, QStringLiteral("Error"));
+            return false;
+        }
         return true;
     }
     MsgBox(QStringLiteral("The password contains the character \"%1\", which cannot be used in a "

@@ -4,8 +4,9 @@
 
 namespace kelvane {
 
-// True when every character of `password` can seed the keystream. Otherwise tells the user which
-// character cannot be used ("Error", exclamation) and returns false, before anything is touched.
+// True when every character of `password` can seed the keystream and its seed fits. Otherwise
+// tells the user which character cannot be used, or that the password is too long ("Error",
+// exclamation), and returns false, before anything is touched.
 bool passwordUsable(const QString& password);
 
 } // namespace kelvane

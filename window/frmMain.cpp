@@ -27,6 +27,7 @@
 #include <QWindow>
 
 #include <algorithm>
+#include <limits>
 
 namespace kelvane {
 
@@ -98,6 +99,11 @@ void frmMain::bindControls() {
     found.bind(c.cmdLockMultipleFiles, "cmdLockMultipleFiles");
     found.bind(c.lstBookmarkedItem, "lstBookmarkedItem");
     found.bind(c.lblStempfilename, "lblStempfilename");
+
+    // A pasted password is taken whole, as on the command line, however long; a password too
+    // long for its seed is refused with a message when it is used.
+    c.txtPassword->setMaxLength(std::numeric_limits<int>::max());
+    c.txtPassword1->setMaxLength(std::numeric_limits<int>::max());
 
     c.tmrPleaseWait = new QTimer(this);
     c.tmrPleaseWait->setObjectName(QStringLiteral("tmrPleaseWait"));

@@ -9,9 +9,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
+#include <vector>
 
 #include <poll.h>
 #include <pty.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 #include <utmp.h>
@@ -103,11 +106,15 @@ protected:
         kelvane::RndCrypt(dir.filePath("report.txt"), other.filePath("x"), password);
         return read(other.filePath("x"));
     }
+    // Every entry of the folder: a file's bytes, a link's target; pipes are not opened.
     QMap<QString, QByteArray> snapshot() const {
         QMap<QString, QByteArray> files;
         const auto filter = QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot;
-        for (const QString& name : QDir(dir.path()).entryList(filter)) {
-            files.insert(name, read(name));
+        for (const QFileInfo& entry : QDir(dir.path()).entryInfoList(filter)) {
+            files.insert(entry.fileName(), entry.isSymLink()
+                                               ? "-> " + entry.symLinkTarget().toUtf8()
+                                           : entry.isFile() ? read(entry.fileName())
+                                                            : QByteArray("(not a file)"));
         }
         return files;
     }
@@ -118,6 +125,9 @@ protected:
 TEST_F(Cli, RefusesWithOneLineAndItsExitCodeLeavingEveryFileAsItWas) {
     ASSERT_TRUE(QDir(dir.path()).mkdir("sub"));
     write("existing.txt", "old content");
+    ASSERT_TRUE(QFile::link(dir.filePath("existing.txt"), dir.filePath("live")));
+    ASSERT_TRUE(QFile::link(dir.filePath("nowhere"), dir.filePath("dangling")));
+    ASSERT_EQ(::mkfifo(qPrintable(dir.filePath("fifo")), 0644), 0);
     const auto before = snapshot();
     const Row rows[] = {
         {"lock missing.txt --password-stdin", "pw\n", 1, "Cannot read missing.txt"},
@@ -137,6 +147,14 @@ TEST_F(Cli, RefusesWithOneLineAndItsExitCodeLeavingEveryFileAsItWas) {
         {"lock report.txt x.txt --password-stdin", "pw\n", 2, "x.txt"},
         {"lock report.txt --fast", "pw\n", 2, "fast"},
         {"lock report.txt --password-stdin --password-file existing.txt", "pw\n", 2, "not both"},
+        {"lock report.txt -o live --password-stdin", "pw\n", 3, "already exists; use --force"},
+        {"lock report.txt -o dangling --password-stdin", "pw\n", 3, "already exists; use --force"},
+        {"lock report.txt -o /dev/null --force --password-stdin", "pw\n", 3,
+         "The output /dev/null is a device, not a file; it is never replaced."},
+        {"lock report.txt -o fifo --force --password-stdin", "pw\n", 3, "is a pipe (FIFO)"},
+        {"lock fifo --password-stdin", "pw\n", 1, "Cannot read fifo: it is a pipe (FIFO)"},
+        {"lock /dev/zero -o zero --password-stdin", "pw\n", 1, "it is a device, not a file."},
+        {"lock report.txt --password-file /dev/zero", "", 4, "too long"},
         {"lock report.txt --password=pw", "", 2, "never taken from the command line"},
     };
     for (const Row& row : rows) {
@@ -198,30 +216,81 @@ TEST_F(Cli, LockThenUnlockWithDefaultNamesBesideTheSourceGivesItBack) {
     EXPECT_EQ(read("my.docs/report_unlocked.txt"), kSource);
 }
 
-TEST_F(Cli, ForceReplacesAnExistingOutputWithTheNewContentOnly) {
+// --force replaces a longer file with the new content only, and a live or dangling link with
+// the new file itself: the link's target is never written.
+TEST_F(Cli, ForceReplacesAnExistingOutputOrLinkWithTheNewFileOnly) {
     write("out.bin", QByteArray(kSource.size() * 2, 'x'));
-    ASSERT_EQ(run("lock report.txt -o out.bin --force --password-stdin", "pw\n").exitCode, 0);
-    EXPECT_EQ(read("out.bin"), lockedWith("pw"));
+    write("target.txt", "target");
+    ASSERT_TRUE(QFile::link(dir.filePath("target.txt"), dir.filePath("live")));
+    ASSERT_TRUE(QFile::link(dir.filePath("nowhere"), dir.filePath("dangling")));
+    for (const char* output : {"out.bin", "live", "dangling"}) {
+        SCOPED_TRACE(output);
+        ASSERT_EQ(run(QString("lock report.txt -o %1 --force --password-stdin").arg(output), "pw\n")
+                      .exitCode,
+                  0);
+        EXPECT_FALSE(QFileInfo(dir.filePath(output)).isSymLink());
+        EXPECT_EQ(read(output), lockedWith("pw"));
+    }
+    EXPECT_EQ(read("target.txt"), "target");
+    EXPECT_FALSE(QFile::exists(dir.filePath("nowhere")));
 }
 
-TEST_F(Cli, TakesTheFirstStdinLineOrTheFileWithOneLineEndRemoved) {
+// Two runs for one output, both past the check that it is free before either writes: one
+// publishes, the other is refused at its end and leaves that result alone.
+TEST_F(Cli, TwoRunsRacingForOneOutputNeverReplaceEachOther) {
+    write("big.bin", QByteArray(8 * 1024 * 1024, 'b'));
+    std::vector<std::unique_ptr<QProcess>> runs;
+    for (const char* fifo : {"pw1", "pw2"}) {
+        ASSERT_EQ(::mkfifo(qPrintable(dir.filePath(fifo)), 0600), 0);
+        runs.push_back(std::make_unique<QProcess>());
+        runs.back()->setWorkingDirectory(dir.path());
+        runs.back()->start(KELVANE_CLI_PATH,
+                           {"lock", "big.bin", "-o", "same.bin", "--password-file", fifo});
+    }
+    // Each run opens its password file only after its checks; the open below waits for that.
+    for (const char* fifo : {"pw1", "pw2"}) {
+        QFile password(dir.filePath(fifo));
+        ASSERT_TRUE(password.open(QIODevice::WriteOnly));
+        password.write(fifo == std::string("pw1") ? "first\n" : "second\n");
+    }
+    QList<int> codes;
+    for (const auto& process : runs) {
+        ASSERT_TRUE(process->waitForFinished(20000));
+        codes.append(process->exitCode());
+    }
+    std::sort(codes.begin(), codes.end());
+    EXPECT_EQ(codes, (QList<int>{0, 3}));
+    const int winner = runs[0]->exitCode() == 0 ? 0 : 1;
+    EXPECT_TRUE(runs[1 - winner]->readAllStandardError().contains("already exists"));
+    QByteArray expected = read("big.bin");
+    {
+        const QTemporaryDir other;
+        kelvane::RndCrypt(dir.filePath("big.bin"), other.filePath("x"),
+                          winner == 0 ? "first" : "second");
+        expected = read(other.filePath("x"));
+    }
+    EXPECT_TRUE(read("same.bin") == expected);
+}
+
+TEST_F(Cli, TakesTheFirstLineWithoutItsLineEndByEveryRoute) {
     const struct {
         QByteArray given;
-        QString fromStdin;
-        QString fromFile;
+        QString password; // by either route
     } rows[] = {
-        {"pw\r\nother\n", "pw", "pw\r\nother"},
-        {"pw\n\n", "pw", "pw\n"},
-        {"pw\r", "pw\r", "pw\r"},
-        {"\xe2\x82\xac\xc3\xa9\n", QStringLiteral("\u20ac\u00e9"), QStringLiteral("\u20ac\u00e9")},
+        {"pw\r\nother\n", "pw"},
+        {"pw\n\n", "pw"},
+        {"pw", "pw"},
+        {"pw\r", "pw\r"},
+        {"p\rw\r\n", "p\rw"},
+        {"\xe2\x82\xac\xc3\xa9\n", QStringLiteral("\u20ac\u00e9")},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.given.toStdString());
         write("pw.txt", row.given);
         ASSERT_EQ(run("lock report.txt -o a --force --password-stdin", row.given).exitCode, 0);
         ASSERT_EQ(run("lock report.txt -o b --force --password-file pw.txt").exitCode, 0);
-        EXPECT_EQ(read("a"), lockedWith(row.fromStdin));
-        EXPECT_EQ(read("b"), lockedWith(row.fromFile));
+        EXPECT_EQ(read("a"), lockedWith(row.password));
+        EXPECT_EQ(read("b"), lockedWith(row.password));
     }
 }
 

@@ -34,13 +34,15 @@ TEST_F(TransformFile, LockThenUnlockRestoresEveryByte) {
         const QByteArray content = randomBytes(size);
         const QString source = write("a.bin", content);
         QFile::setPermissions(source, QFile::ReadOwner | QFile::WriteOwner);
-        EXPECT_EQ(RndCrypt(source, path("a_locked.bin"), "pässword"), size);
+        EXPECT_EQ(RndCrypt(source, path("a_locked.bin"), "pässword", {}, Replace::Existing), size);
         QByteArray locked = content;
         RndCryptBuffer(bytes(locked), "p\xE4ssword");
         EXPECT_EQ(read(path("a_locked.bin")), locked);
         EXPECT_EQ(QFile::permissions(path("a_locked.bin")).toInt() & 0x7077, 0x6000);
 
-        EXPECT_EQ(RndCrypt(path("a_locked.bin"), path("a_unlocked.bin"), "pässword"), size);
+        EXPECT_EQ(RndCrypt(path("a_locked.bin"), path("a_unlocked.bin"), "pässword", {},
+                           Replace::Existing),
+                  size);
         EXPECT_EQ(LoadFileToString(path("a_unlocked.bin")), content);
         EXPECT_EQ(entries(), QStringList({"a.bin", "a_locked.bin", "a_unlocked.bin"}));
         RandomSource expected;
@@ -162,7 +164,9 @@ TEST_F(TransformFile, FailuresLeaveNothingBehind) {
         {"link to the source", [&] { RndCrypt(src, path("link.bin"), "pw"); }, Kind::SameFile},
         {"hard link", [&] { RndCrypt(src, path("hard.bin"), "pw"); }, Kind::SameFile},
         {"password outside the set", [&] { RndCrypt(missing, out, "ключ"); }, Kind::Charset},
-        {"read fails midway", [&] { RndCrypt("/proc/self/mem", old, "pw"); }, Kind::Read, true},
+        {"output exists", [&] { RndCrypt(src, old, "pw"); }, Kind::OutputExists},
+        {"read fails midway", [&] { RndCrypt("/proc/self/mem", old, "pw", {}, Replace::Existing); },
+         Kind::Read, true},
         {"load: missing input", [&] { LoadFileToString(missing); }, Kind::Read},
         {"stepped: missing input", [&] { SteppedTransform(missing, out, "pw"); }, Kind::Read},
         {"stepped: no password", [&] { SteppedTransform(missing, out, ""); }, Kind::EmptyPassword},

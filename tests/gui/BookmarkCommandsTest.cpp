@@ -1,5 +1,6 @@
 #include "CommandWindow.h"
 
+#include "OutputFaults.h"
 #include "Runtime.h"
 
 #include <QRegularExpression>
@@ -92,6 +93,29 @@ private slots:
         QCOMPARE(readBytes(w.listFile()), QByteArray());
     }
 
+    // A save whose data may not have reached the disk is a failed save: the old list stays
+    // whole and the user is told.
+    void aListThatCannotBeFlushedIsNotSaved() {
+        for (const OutputCall call : {OutputCall::Write, OutputCall::Flush, OutputCall::Link}) {
+            CommandWindow w;
+            bookmark(w, "/d/a.txt", "/d/a_locked.txt");
+            const QByteArray before = readBytes(w.listFile());
+            MessageBoxes::clear();
+            OutputFaults faults;
+            faults.failAt(call, 1, EIO);
+            bookmark(w, "/d/b.txt", "/d/b_locked.txt");
+            QCOMPARE(
+                messagesShown(),
+                QStringList("Bookmarked Files | 48 | File added to bookmarks, but the bookmark "
+                            "list could not be saved to " +
+                            QDir::toNativeSeparators(w.listFile()) +
+                            ". The list on disk is unchanged."));
+            QCOMPARE(readBytes(w.listFile()), before);
+            QCOMPARE(QDir(w.program.path()).entryList(QDir::Files | QDir::Hidden),
+                     QStringList("bookmarked.txt"));
+        }
+    }
+
     // Sources a.txt, b.txt, c.txt and the empty e.dat in the data folder <d>; lists are joined
     // by ";". Every entry skipped or failed is named with its reason ("*": the system's words),
     // nothing is written at a path that was not bookmarked, and the list is kept as it was.
@@ -115,11 +139,20 @@ private slots:
                            "3 of 4 files.\n\nSkipped:\n<d>/gone.txt: source file not found.");
         const char* four = "a.txt=a_locked.txt;gone.txt=gone_locked.txt;b.txt=b_locked.txt;"
                            "c.txt=c_locked.txt";
+        const QString input(": the output is the file another bookmark locks, which would be "
+                            "overwritten.");
+        const QString chain(some + "1 of 4 files.\n\nSkipped:\n<d>/a.txt" + input + "\n<d>/c.txt" +
+                            input + "\n<d>/x.txt: source file not found.");
+        const QString cycle(some + "0 of 2 files.\n\nSkipped:\n<d>/a.txt" + input + "\n<d>/b.txt" +
+                            input);
+        const QString notFile(": the output is a folder, device, pipe or socket.");
+        const QString special(some + "1 of 3 files.\n\nSkipped:\n<d>/a.txt" + notFile +
+                              "\n<d>/c.txt" + notFile);
         // clang-format off
         const struct {
             const char* entries;
             const char* password;
-            const char* existing; // outputs there before the run
+            const char* existing; // outputs there before the run; "name>target": a link
             int answer;
             QStringList boxes;
             const char* locked; // the outputs written
@@ -140,6 +173,15 @@ private slots:
              {ask.arg("2 target files", "")}, ""},
             {four, "pw", "c_locked.txt;gone_locked.txt", vbYes,
              {ask.arg("1 target file", "s"), gone}, "a_locked.txt;b_locked.txt;c_locked.txt"},
+            {"a.txt=./b.txt;b.txt=b_locked.txt;c.txt=x.txt;x.txt=x_locked.txt", "pw", "", 0,
+             {chain}, "b_locked.txt"},
+            {"a.txt=b.txt;b.txt=a.txt", "pw", "", 0, {cycle}, ""},
+            {"a.txt=/dev/null;b.txt=b_locked.txt;c.txt=.", "pw", "", 0, {special},
+             "b_locked.txt"},
+            {"a.txt=a_locked.txt;b.txt=b_locked.txt", "pw", "a_locked.txt>c.txt;b_locked.txt>n.txt",
+             vbYes, {ask.arg("2 target files", ""), done}, "a_locked.txt;b_locked.txt"},
+            {"a.txt=a_locked.txt;b.txt=b_locked.txt", "pw", "a_locked.txt>c.txt;b_locked.txt>n.txt",
+             vbNo, {ask.arg("2 target files", "")}, ""},
         };
         // clang-format on
         for (const auto& row : rows) {
@@ -151,7 +193,13 @@ private slots:
                 writeBytes(w.file(source), expected[source]);
             }
             for (const QString& output : QString(row.existing).split(';', Qt::SkipEmptyParts)) {
-                writeBytes(w.file(output), expected[output] = "old");
+                const QStringList link = output.split('>');
+                if (link.size() == 2) { // read through the link, or not at all when it dangles
+                    QVERIFY(QFile::link(w.file(link[1]), w.file(link[0])));
+                    expected[link[0]] = expected.value(link[1], "<unreadable>");
+                } else {
+                    writeBytes(w.file(output), expected[output] = "old");
+                }
             }
             QStringList entries;
             for (const QString& entry : QString(row.entries).split(';', Qt::SkipEmptyParts)) {
@@ -161,7 +209,7 @@ private slots:
                 }
                 // Each path is put under the data folder.
                 entries.append(
-                    QString(entry).replace(QRegularExpression("(^|=)(?=[^=])"), "\\1" + folder));
+                    QString(entry).replace(QRegularExpression("(^|=)(?=[^=/])"), "\\1" + folder));
             }
             writeBytes(w.listFile(), listBytes(entries));
             w.restart();

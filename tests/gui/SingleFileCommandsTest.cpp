@@ -119,6 +119,11 @@ private slots:
             "Please try locating your files inside a folder.";
         const QString confirm = "Please confirm | 36 | Target file exists and will be deleted "
                                 "before going on. Is this ok?";
+        const QString special = "Error | 48 | The new file would take the place of a folder, "
+                                "device, pipe or socket. Please choose another name for the new "
+                                "file.";
+        // Longer than a text box takes unless told otherwise.
+        const QString longPassword = QString("pass-word-").repeated(4000);
         const QByteArray chunks = sampleBytes(600'000), locked = transformed(chunks, "pw");
         const Files sources{{"report.txt", chunks},
                             {"my.docs/README", "content"},
@@ -126,13 +131,13 @@ private slots:
                             {"vector.txt", QByteArray::fromHex("ac247fa1764b16")},
                             {"chunks_locked.txt", locked},
                             {"empty.txt", ""}};
-        enum Setup { None, Deleted, Existing, ExistingNo, ExistingLink };
+        enum Setup { None, Deleted, Existing, ExistingNo, ExistingLink, DanglingLink };
         // clang-format off
         const struct {
             Setup setup;
             const char* select;
             const char* output; // put in place of the derived one; "" for none
-            const char* password;
+            QString password;
             QStringList boxes;
             QByteArray written; // into the output
         } rows[] = {
@@ -152,6 +157,11 @@ private slots:
             {Existing, "report.txt", nullptr, "pw", {confirm, kDone}, locked},
             {ExistingNo, "report.txt", nullptr, "pw", {confirm}, {}},
             {ExistingLink, "report.txt", nullptr, "pw", {confirm, kDone}, locked},
+            {DanglingLink, "report.txt", nullptr, "pw", {confirm, kDone}, locked},
+            {None, "report.txt", "/dev/null", "pw", {special}, {}},
+            {None, "report.txt", "my.docs", "pw", {special}, {}},
+            {None, "vector.txt", nullptr, longPassword, {kDone},
+             transformed(QByteArray::fromHex("ac247fa1764b16"), longPassword)},
         };
         // clang-format on
         for (const auto& row : rows) {
@@ -161,15 +171,18 @@ private slots:
             }
             if (row.setup >= Existing) {
                 const QString old = w.file("old.txt"), target = w.file("report_locked.txt");
-                QVERIFY(row.setup == ExistingLink ? QFile::link(old, target)
-                                                  : QFile::copy(old, target));
+                QVERIFY(row.setup == ExistingLink   ? QFile::link(old, target)
+                        : row.setup == DanglingLink ? QFile::link(w.file("gone.txt"), target)
+                                                    : QFile::copy(old, target));
             }
             if (*row.select != 0) {
                 w.browse(QFileInfo(w.file(row.select)).path());
                 w.clickFile(QFileInfo(row.select).fileName());
             }
             if (row.output != nullptr) {
-                w.c().lblFileTo->setText(*row.output != 0 ? w.file(row.output) : "");
+                const QString output(row.output);
+                w.c().lblFileTo->setText(
+                    output.isEmpty() || output.startsWith('/') ? output : w.file(output));
             }
             if (row.setup == Deleted) {
                 QVERIFY(QFile::remove(w.file("report.txt")));

@@ -45,11 +45,30 @@ private slots:
         QCOMPARE(messagesShown(), QStringList());
     }
 
-    // An unreadable list is kept under another name, reported once, and never overwritten.
+    // A list written by the legacy program, in its Windows code page, is read as such and
+    // kept; the next save writes it as UTF-8.
+    void legacyListFileIsRead() {
+        ProgramFolder folder;
+        const QString path = folder.file("bookmarked.txt");
+        const QByteArray legacy("C:\\Docs\\caf\xe9 \x80.txt=C:\\Docs\\caf\xe9 \x80_locked.txt\r\n");
+        writeBytes(path, legacy);
+        frmMain window;
+        window.Form_Load();
+        const QString entry =
+            QStringLiteral("C:\\Docs\\caf\u00e9 \u20ac.txt=C:\\Docs\\caf\u00e9 \u20ac_locked.txt");
+        QCOMPARE(itemTexts(*window.controls().List1), QStringList{entry});
+        QCOMPARE(messagesShown(), QStringList());
+        QCOMPARE(readBytes(path), legacy);
+        QVERIFY(window.SaveBookmarks());
+        QCOMPARE(readBytes(path), entry.toUtf8() + '\n');
+    }
+
+    // A list that is no text at all is kept under another name, reported once, and never
+    // overwritten.
     void unreadableListFileIsKeptAndReported() {
         ProgramFolder folder;
         const QString path = folder.file("bookmarked.txt");
-        const QByteArray unreadable("/d/caf\xe9.txt=/d/caf\xe9_locked.txt\n");
+        const QByteArray unreadable("/d/a.txt=/d/a_locked.txt\n\0\x01\x02", 28);
         writeBytes(path, unreadable);
         frmMain window;
         window.Form_Load();
@@ -58,7 +77,7 @@ private slots:
         QCOMPARE(messagesShown(),
                  QStringList(
                      "Bookmarked Files | 48 | The bookmark list " + QDir::toNativeSeparators(path) +
-                     " could not be read (the file is not UTF-8 text). It has been kept as " +
+                     " could not be read (the file is not a text file). It has been kept as " +
                      QDir::toNativeSeparators(folder.file(aside[0])) +
                      " and the list starts empty."));
         QCOMPARE(window.controls().List1->count(), 0);

@@ -5,10 +5,13 @@
 
 #include <QDir>
 #include <QFile>
+#include <QMap>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <functional>
@@ -36,7 +39,31 @@ protected:
     }
 
     QStringList entries() const {
-        return QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+        return QDir(dir.path())
+            .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    }
+
+    // Every entry of the folder, by name, as its kind and what can be compared of it without
+    // following a link or opening a pipe: "file 644 <bytes>", "link -> <target>", "pipe", ...
+    QMap<QString, QByteArray> state() const {
+        QMap<QString, QByteArray> entriesNow;
+        for (const QString& name : entries()) {
+            const QByteArray file = QFile::encodeName(path(name));
+            struct stat status {};
+            ::lstat(file.constData(), &status);
+            QByteArray& entry = entriesNow[name];
+            if (S_ISREG(status.st_mode)) {
+                entry = "file " + QByteArray::number(status.st_mode & 07777, 8) + ' ' +
+                        read(path(name));
+            } else if (S_ISLNK(status.st_mode)) {
+                entry = "link -> " + QFile::encodeName(QFile::symLinkTarget(path(name)));
+            } else {
+                entry = S_ISDIR(status.st_mode)    ? "folder"
+                        : S_ISFIFO(status.st_mode) ? "pipe"
+                                                   : "other";
+            }
+        }
+        return entriesNow;
     }
 
     QTemporaryDir dir;

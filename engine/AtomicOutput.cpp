@@ -1,0 +1,397 @@
+#include "AtomicOutput.h"
+
+#include "EngineError.h"
+#include "OutputCalls.h"
+#include "TemporaryFileCleanup.h"
+
+#include <QFile>
+#include <QRandomGenerator>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace kelvane {
+
+namespace {
+
+constexpr int kNameAttempts = 100;
+
+QString systemReason(int error) {
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+OutputPlace placeOf(const struct stat& status) {
+    if (S_ISREG(status.st_mode)) {
+        return OutputPlace::File;
+    }
+    if (S_ISLNK(status.st_mode)) {
+        return OutputPlace::Link;
+    }
+    return S_ISDIR(status.st_mode) ? OutputPlace::Folder : OutputPlace::Special;
+}
+
+QString kindOfSpecial(mode_t mode) {
+    if (S_ISDIR(mode)) {
+        return QStringLiteral("a folder");
+    }
+    if (S_ISFIFO(mode)) {
+        return QStringLiteral("a pipe (FIFO)");
+    }
+    if (S_ISSOCK(mode)) {
+        return QStringLiteral("a socket");
+    }
+    return QStringLiteral("a device");
+}
+
+EngineError notAFile(const QString& path, mode_t mode) {
+    return EngineError(EngineError::Kind::OutputNotFile,
+                       QStringLiteral("The output %1 is %2, not a file; it is never replaced.")
+                           .arg(path, kindOfSpecial(mode)));
+}
+
+EngineError exists(const QString& path) {
+    return EngineError(EngineError::Kind::OutputExists,
+                       QStringLiteral("The output %1 already exists.").arg(path));
+}
+
+// The process's umask, read without changing it where the system tells it (changing it, even
+// for a moment, would apply to files other threads create meanwhile).
+mode_t currentUmask() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (status.open(QIODevice::ReadOnly)) {
+        for (const QByteArray& line : status.readAll().split('\n')) {
+            if (line.startsWith("Umask:")) {
+                bool ok = false;
+                const uint mask = line.mid(6).trimmed().toUInt(&ok, 8);
+                if (ok) {
+                    return static_cast<mode_t>(mask);
+                }
+            }
+        }
+    }
+    const mode_t mask = ::umask(077);
+    ::umask(mask);
+    return mask;
+}
+
+QByteArray randomHiddenName() {
+    static constexpr char kLetters[] =
+        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    QByteArray name = ".kelvane-";
+    for (int i = 0; i < 6; ++i) {
+        name += kLetters[QRandomGenerator::global()->bounded(int(sizeof kLetters - 1))];
+    }
+    return name;
+}
+
+// The folder part and the name part of `path`, in the file system's encoding.
+std::pair<QByteArray, QByteArray> splitPath(const QString& path) {
+    const QByteArray encoded = QFile::encodeName(path);
+    const qsizetype slash = encoded.lastIndexOf('/');
+    if (slash < 0) {
+        return {".", encoded};
+    }
+    return {slash == 0 ? QByteArray("/") : encoded.left(slash), encoded.mid(slash + 1)};
+}
+
+// Refuses what `status` shows at the output's place: never a folder, device, pipe or socket, and
+// a file or link only with consent to replace it.
+void refuseTakenPlace(const struct stat& status, const QString& path, Replace replace) {
+    const OutputPlace place = placeOf(status);
+    if (place == OutputPlace::Folder || place == OutputPlace::Special) {
+        throw notAFile(path, status.st_mode);
+    }
+    if (replace == Replace::Nothing) {
+        throw exists(path);
+    }
+}
+
+} // namespace
+
+OutputPlace outputPlace(const QString& path) {
+    struct stat status {};
+    if (path.isEmpty() || ::lstat(QFile::encodeName(path).constData(), &status) != 0) {
+        return OutputPlace::Free;
+    }
+    return placeOf(status);
+}
+
+void checkOutputPlace(const QString& path, Replace replace) {
+    struct stat status {};
+    if (::lstat(QFile::encodeName(path).constData(), &status) == 0) {
+        refuseTakenPlace(status, path, replace);
+    }
+}
+
+AtomicOutput::AtomicOutput(const QString& path, Replace replace, unsigned permissions)
+    : m_path(path), m_replace(replace) {
+    const auto [folder, name] = splitPath(path);
+    if (name.isEmpty() || name == "." || name == "..") {
+        throw notAFile(path, S_IFDIR);
+    }
+    m_name = name;
+    detail::OutputCalls& calls = detail::outputCalls();
+    m_dirfd = calls.openat(AT_FDCWD, folder.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC, 0);
+    if (m_dirfd < 0) {
+        failErrno();
+    }
+    try {
+        struct stat status {};
+        mode_t replacedBits = 0777;
+        if (::fstatat(m_dirfd, m_name.constData(), &status, AT_SYMLINK_NOFOLLOW) == 0) {
+            refuseTakenPlace(status, path, replace);
+            if (S_ISREG(status.st_mode)) {
+                replacedBits = status.st_mode & 0777;
+            }
+        }
+        m_mode = permissions & 0777 & ~currentUmask() & replacedBits;
+        createTemporary();
+    } catch (...) {
+        discard();
+        throw;
+    }
+}
+
+AtomicOutput::~AtomicOutput() {
+    if (!m_committed) {
+        discard();
+    }
+}
+
+void AtomicOutput::createTemporary() {
+    if (!tryUnnamed()) {
+        createNamed();
+    }
+}
+
+// An unnamed file in the output's folder: nothing to clean up on any failure or signal.
+bool AtomicOutput::tryUnnamed() {
+#ifdef O_TMPFILE
+    m_fd = detail::outputCalls().openat(m_dirfd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    if (m_fd >= 0) {
+        return true;
+    }
+    // Only a file system without unnamed files is worth a second try with a name.
+    if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
+        failErrno();
+    }
+#endif
+    return false;
+}
+
+// A short name keeps the temporary file possible beside an output whose name is near the
+// file system's limit; 0600 keeps it private from the moment it exists.
+void AtomicOutput::createNamed() {
+    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+        const QByteArray name = randomHiddenName();
+        m_fd = detail::outputCalls().openat(
+            m_dirfd, name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (m_fd >= 0) {
+            m_temporaryName = name;
+            m_cleanupSlot =
+                detail::TemporaryFileCleanup::registerFile(m_dirfd, m_temporaryName.constData());
+            return;
+        }
+        if (errno != EEXIST) {
+            failErrno();
+        }
+    }
+    fail(QStringLiteral("no free name for a temporary file"));
+}
+
+void AtomicOutput::write(const std::uint8_t* data, std::size_t size) {
+    while (size > 0) {
+        const ssize_t wrote = detail::outputCalls().write(m_fd, data, size);
+        if (wrote < 0 && errno == EINTR) {
+            continue;
+        }
+        if (wrote < 0 && errno == EINVAL) {
+            // Direct I/O refused (alignment, or the file system takes none): go through the cache.
+            const int flags = ::fcntl(m_fd, F_GETFL);
+            if (flags != -1 && (flags & O_DIRECT) != 0 &&
+                ::fcntl(m_fd, F_SETFL, flags & ~O_DIRECT) == 0) {
+                continue;
+            }
+            errno = EINVAL;
+        }
+        if (wrote < 0) {
+            failErrno();
+        }
+        if (wrote == 0) {
+            fail(systemReason(EIO));
+        }
+        data += wrote;
+        size -= static_cast<std::size_t>(wrote);
+    }
+}
+
+void AtomicOutput::commit() {
+    detail::OutputCalls& calls = detail::outputCalls();
+    try {
+        if (calls.fdatasync(m_fd) != 0 || calls.fchmod(m_fd, m_mode) != 0) {
+            failErrno();
+        }
+        if (!m_temporaryName.isEmpty()) {
+            // A named file is closed before it is published, so that a failing close (a network
+            // file system reports late write errors there) publishes nothing.
+            const int fd = m_fd;
+            m_fd = -1;
+            if (calls.close(fd) != 0) {
+                failErrno();
+            }
+        }
+        if (m_replace == Replace::Nothing) {
+            publishWithoutReplacing();
+        } else {
+            publishReplacing();
+        }
+    } catch (...) {
+        discard();
+        throw;
+    }
+    m_committed = true;
+    detail::TemporaryFileCleanup::unregisterFile(m_cleanupSlot);
+    m_cleanupSlot = -1;
+    m_temporaryName.clear();
+    if (m_fd >= 0) {
+        // The data is on disk and linked; a late error of the unnamed file's close changes
+        // nothing that is published.
+        calls.close(m_fd);
+        m_fd = -1;
+    }
+    // The new name itself reaches the disk too, as far as the folder can be flushed.
+    const int folder = ::openat(m_dirfd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder >= 0) {
+        ::fsync(folder);
+        ::close(folder);
+    }
+    calls.close(m_dirfd);
+    m_dirfd = -1;
+}
+
+void AtomicOutput::publishWithoutReplacing() {
+    detail::OutputCalls& calls = detail::outputCalls();
+    if (m_temporaryName.isEmpty()) {
+        linkUnnamedAs(m_name, false);
+        return;
+    }
+    if (calls.renameat2(m_dirfd, m_temporaryName.constData(), m_dirfd, m_name.constData(),
+                        RENAME_NOREPLACE) == 0) {
+        m_temporaryName.clear();
+        return;
+    }
+    if (errno == EEXIST) {
+        throw exists(m_path);
+    }
+    if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) {
+        failErrno();
+    }
+    // No RENAME_NOREPLACE on this file system: a hard link fails as well when the name is taken.
+    if (calls.linkat(m_dirfd, m_temporaryName.constData(), m_dirfd, m_name.constData(), 0) == 0) {
+        calls.unlinkat(m_dirfd, m_temporaryName.constData(), 0);
+        m_temporaryName.clear();
+        return;
+    }
+    if (errno == EEXIST) {
+        throw exists(m_path);
+    }
+    if (errno != EPERM && errno != EOPNOTSUPP && errno != ENOSYS) {
+        failErrno();
+    }
+    // Neither (some network and FUSE file systems): look once more right before the rename.
+    struct stat status {};
+    if (::fstatat(m_dirfd, m_name.constData(), &status, AT_SYMLINK_NOFOLLOW) == 0) {
+        throw exists(m_path);
+    }
+    if (calls.renameat2(m_dirfd, m_temporaryName.constData(), m_dirfd, m_name.constData(), 0) !=
+        0) {
+        failErrno();
+    }
+    m_temporaryName.clear();
+}
+
+void AtomicOutput::publishReplacing() {
+    detail::OutputCalls& calls = detail::outputCalls();
+    // What is there now may not be what was there when the run began.
+    struct stat status {};
+    if (::fstatat(m_dirfd, m_name.constData(), &status, AT_SYMLINK_NOFOLLOW) == 0 &&
+        !S_ISREG(status.st_mode) && !S_ISLNK(status.st_mode)) {
+        throw notAFile(m_path, status.st_mode);
+    }
+    if (m_temporaryName.isEmpty()) {
+        // An unnamed file cannot take the place of another one directly: it gets a temporary
+        // name first, and that name is renamed over the output.
+        for (int attempt = 0; m_temporaryName.isEmpty(); ++attempt) {
+            if (attempt == kNameAttempts) {
+                fail(QStringLiteral("no free name for a temporary file"));
+            }
+            linkUnnamedAs(randomHiddenName(), true);
+        }
+    }
+    if (calls.renameat2(m_dirfd, m_temporaryName.constData(), m_dirfd, m_name.constData(), 0) !=
+        0) {
+        failErrno();
+    }
+    m_temporaryName.clear();
+}
+
+// Gives the unnamed file the name `name` in the output's folder. For a temporary name, a name
+// that is taken leaves m_temporaryName empty so that the caller tries another.
+void AtomicOutput::linkUnnamedAs(const QByteArray& name, bool temporaryName) {
+    detail::OutputCalls& calls = detail::outputCalls();
+    const QByteArray self = "/proc/self/fd/" + QByteArray::number(m_fd);
+    int result =
+        calls.linkat(AT_FDCWD, self.constData(), m_dirfd, name.constData(), AT_SYMLINK_FOLLOW);
+    if (result != 0 && errno == ENOENT && ::access("/proc/self/fd", F_OK) != 0) {
+        result = calls.linkat(m_fd, "", m_dirfd, name.constData(), AT_EMPTY_PATH);
+    }
+    if (result == 0) {
+        if (temporaryName) {
+            m_temporaryName = name;
+            m_cleanupSlot =
+                detail::TemporaryFileCleanup::registerFile(m_dirfd, m_temporaryName.constData());
+        }
+        return;
+    }
+    if (errno == EEXIST) {
+        if (temporaryName) {
+            return;
+        }
+        throw exists(m_path);
+    }
+    failErrno();
+}
+
+void AtomicOutput::discard() noexcept {
+    detail::OutputCalls& calls = detail::outputCalls();
+    if (m_fd >= 0) {
+        calls.close(m_fd);
+        m_fd = -1;
+    }
+    if (!m_temporaryName.isEmpty()) {
+        calls.unlinkat(m_dirfd, m_temporaryName.constData(), 0);
+        m_temporaryName.clear();
+    }
+    detail::TemporaryFileCleanup::unregisterFile(m_cleanupSlot);
+    m_cleanupSlot = -1;
+    if (m_dirfd >= 0) {
+        calls.close(m_dirfd);
+        m_dirfd = -1;
+    }
+}
+
+void AtomicOutput::fail(const QString& reason) const {
+    throw EngineError(EngineError::Kind::Write,
+                      QStringLiteral("Cannot write %1: %2").arg(m_path, reason));
+}
+
+void AtomicOutput::failErrno() const {
+    fail(systemReason(errno));
+}
+
+} // namespace kelvane

@@ -1,0 +1,118 @@
+#pragma once
+
+#include "OutputCalls.h"
+
+#include <array>
+#include <cerrno>
+#include <functional>
+
+#include <fcntl.h>
+
+namespace kelvane::test {
+
+enum class OutputCall { Open, Write, Flush, Chmod, Close, Link, Rename, Count };
+
+// While it lives, the engine's output calls go through counting wrappers: the n-th use of one
+// call can be made to fail with an error number, and the file system can be made to refuse
+// unnamed temporary files, as NFS, vfat and many FUSE file systems do. `before` runs before each
+// call, for tests that change the folder at a chosen moment.
+class OutputFaults {
+public:
+    OutputFaults() {
+        detail::OutputCalls& calls = detail::outputCalls();
+        calls.openat = &openat;
+        calls.write = &write;
+        calls.fdatasync = &fdatasync;
+        calls.fchmod = &fchmod;
+        calls.close = &close;
+        calls.linkat = &linkat;
+        calls.renameat2 = &renameat2;
+        state() = State{};
+    }
+    ~OutputFaults() {
+        detail::outputCalls() = detail::systemOutputCalls();
+        state() = State{};
+    }
+    OutputFaults(const OutputFaults&) = delete;
+    OutputFaults& operator=(const OutputFaults&) = delete;
+
+    // From now on the n-th use (1 first) of `call` fails with `error`; the counts start again.
+    void failAt(OutputCall call, int nth, int error) {
+        State& s = state();
+        s.uses.fill(0);
+        s.failing = call;
+        s.nth = nth;
+        s.error = error;
+    }
+    void withoutUnnamedFiles() { state().noUnnamed = true; }
+    void before(std::function<void(OutputCall)> hook) { state().before = std::move(hook); }
+    int uses(OutputCall call) const { return state().uses[index(call)]; }
+
+private:
+    struct State {
+        std::array<int, static_cast<std::size_t>(OutputCall::Count)> uses{};
+        OutputCall failing = OutputCall::Count;
+        int nth = 0;
+        int error = 0;
+        bool noUnnamed = false;
+        std::function<void(OutputCall)> before;
+    };
+    static State& state() {
+        static State s;
+        return s;
+    }
+    static std::size_t index(OutputCall call) { return static_cast<std::size_t>(call); }
+
+    // True when this use of `call` is to fail; errno is then set.
+    static bool fails(OutputCall call) {
+        State& s = state();
+        if (s.before) {
+            s.before(call);
+        }
+        if (++s.uses[index(call)] == s.nth && s.failing == call) {
+            errno = s.error;
+            return true;
+        }
+        return false;
+    }
+    static const detail::OutputCalls& system() { return detail::systemOutputCalls(); }
+
+    static int openat(int dirfd, const char* path, int flags, mode_t mode) {
+        if ((flags & O_TMPFILE) == O_TMPFILE && state().noUnnamed) {
+            errno = EOPNOTSUPP;
+            return -1;
+        }
+        return fails(OutputCall::Open) ? -1 : system().openat(dirfd, path, flags, mode);
+    }
+    static ssize_t write(int fd, const void* data, size_t size) {
+        return fails(OutputCall::Write) ? -1 : system().write(fd, data, size);
+    }
+    static int fdatasync(int fd) { return fails(OutputCall::Flush) ? -1 : system().fdatasync(fd); }
+    static int fchmod(int fd, mode_t mode) {
+        return fails(OutputCall::Chmod) ? -1 : system().fchmod(fd, mode);
+    }
+    static int close(int fd) {
+        // A failing close still closes, as the system's does.
+        const bool failing = fails(OutputCall::Close);
+        const int result = system().close(fd);
+        if (failing) {
+            errno = state().error;
+            return -1;
+        }
+        return result;
+    }
+    static int linkat(int olddirfd, const char* oldpath, int newdirfd, const char* newpath,
+                      int flags) {
+        return fails(OutputCall::Link)
+                   ? -1
+                   : system().linkat(olddirfd, oldpath, newdirfd, newpath, flags);
+    }
+    static int renameat2(int olddirfd, const char* oldpath, int newdirfd, const char* newpath,
+                         unsigned flags) {
+        return fails(OutputCall::Rename)
+                   ? -1
+                   : system().renameat2(olddirfd, oldpath, newdirfd, newpath, flags);
+    }
+};
+
+} // namespace kelvane::test
