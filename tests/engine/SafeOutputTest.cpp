@@ -208,41 +208,81 @@ TEST_F(SafeOutput, EveryFailingOutputCallLeavesTheFolderAsItWas) {
 // A source must end as it began: the same size, not modified, not replaced. Otherwise the run
 // fails and publishes nothing. A source deleted during the run was still read whole.
 TEST_F(SafeOutput, ASourceThatChangesWhileItIsReadFailsTheRun) {
+    const auto size = static_cast<std::uint64_t>(content.size());
+    // Each change runs at every yield with the bytes done so far, and acts once.
     const struct {
         const char* what;
-        std::function<void(const QString&)> change;
+        std::function<void(const QString&, std::uint64_t done, int& step)> change;
         bool fails;
     } rows[] = {
-        {"truncated", [](const QString& s) { QFile::resize(s, 169); }, true},
-        {"grown", [](const QString& s) { QFile::resize(s, 3 * kMiB); }, true},
+        {"truncated",
+         [](const QString& s, std::uint64_t, int& step) {
+             if (step++ == 0) {
+                 QFile::resize(s, 169);
+             }
+         },
+         true},
+        {"grown",
+         [](const QString& s, std::uint64_t, int& step) {
+             if (step++ == 0) {
+                 QFile::resize(s, 3 * kMiB);
+             }
+         },
+         true},
+        {"grown, then cut back with its time restored",
+         [&](const QString& s, std::uint64_t done, int& step) {
+             static QDateTime modified;
+             if (step == 0) {
+                 modified = QFileInfo(s).lastModified();
+                 QFile::resize(s, 3 * kMiB);
+                 step = 1;
+             } else if (step == 1 && done > size) {
+                 QFile file(s);
+                 file.open(QIODevice::ReadWrite);
+                 file.resize(size);
+                 file.setFileTime(modified, QFileDevice::FileModificationTime);
+                 step = 2;
+             }
+         },
+         true},
         {"modified in place",
-         [](const QString& s) {
-             QFile file(s);
-             file.open(QIODevice::ReadWrite);
-             file.write("X");
-             file.setFileTime(QDateTime::currentDateTime().addSecs(-60),
-                              QFileDevice::FileModificationTime);
+         [](const QString& s, std::uint64_t, int& step) {
+             if (step++ == 0) {
+                 QFile file(s);
+                 file.open(QIODevice::ReadWrite);
+                 file.write("X");
+                 file.setFileTime(QDateTime::currentDateTime().addSecs(-60),
+                                  QFileDevice::FileModificationTime);
+             }
          },
          true},
         {"replaced",
-         [&](const QString& s) {
-             write("other.bin", content);
-             QFile::remove(s);
-             QFile::rename(path("other.bin"), s);
+         [&](const QString& s, std::uint64_t, int& step) {
+             if (step++ == 0) {
+                 write("other.bin", content);
+                 QFile::remove(s);
+                 QFile::rename(path("other.bin"), s);
+             }
          },
          true},
-        {"deleted", [](const QString& s) { QFile::remove(s); }, false},
+        {"deleted",
+         [](const QString& s, std::uint64_t, int& step) {
+             if (step++ == 0) {
+                 QFile::remove(s);
+             }
+         },
+         false},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
         source = write("source.bin", content);
         QFile::remove(path("out.bin"));
         std::optional<EngineError> failure;
-        bool changed = false;
+        int step = 0;
         try {
             RndCrypt(source, path("out.bin"), "pw", [&](std::uint64_t done, std::uint64_t) {
-                if (done > 0 && !std::exchange(changed, true)) {
-                    row.change(source);
+                if (done > 0) {
+                    row.change(source, done, step);
                 }
             });
         } catch (const EngineError& error) {

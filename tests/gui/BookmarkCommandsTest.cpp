@@ -1,5 +1,6 @@
 #include "CommandWindow.h"
 
+#include "LongOperation.h"
 #include "OutputFaults.h"
 #include "Runtime.h"
 
@@ -16,6 +17,11 @@ void bookmark(CommandWindow& w, const QString& from, const QString& to) {
     w.c().lblFileFrom->setText(from);
     w.c().lblFileTo->setText(to);
     w.click(w.c().cmdAddToAutomated);
+}
+
+// Large enough for the run to let events through a few times.
+QByteArray sampleBytesForBatch() {
+    return QByteArray("0123456789abcdef").repeated(64 * 1024);
 }
 
 class BookmarkCommandsTest : public QObject {
@@ -91,6 +97,37 @@ private slots:
                  (QStringList{failed("File added to bookmarks"), failed("Item removed"), confirm,
                               failed("All items removed")}));
         QCOMPARE(readBytes(w.listFile()), QByteArray());
+    }
+
+    // Only the outputs the user agreed to replace are replaced: a file that appears at another
+    // entry's output while the batch runs fails that entry and stays as it was.
+    void aFileThatAppearsDuringTheBatchIsNotReplaced() {
+        CommandWindow w;
+        writeBytes(w.file("a.txt"), sampleBytesForBatch());
+        writeBytes(w.file("b.txt"), "b");
+        writeBytes(w.listFile(), listBytes({w.file("a.txt") + '=' + w.file("a_locked.txt"),
+                                            w.file("b.txt") + '=' + w.file("b_locked.txt")}));
+        w.restart();
+        w.mode(2);
+        CommandWindow::type(w.c().txtPassword1, "pw");
+        QTimer appear;
+        QObject::connect(&appear, &QTimer::timeout, [&] {
+            if (LongOperation::running() && w.c().List1->currentRow() == 0 &&
+                !QFile::exists(w.file("b_locked.txt"))) {
+                writeBytes(w.file("b_locked.txt"), "someone else's");
+            }
+        });
+        appear.start(0);
+        LongOperation::setEventInterval(0);
+        w.click(w.c().cmdLockMultipleFiles);
+        LongOperation::setEventInterval(20);
+        QCOMPARE(messagesShown(),
+                 QStringList("Done | 48 | Done. Process complete.\n\nLocked 1 of 2 files.\n\n"
+                             "Failed:\n" +
+                             QDir::toNativeSeparators(w.file("b.txt")) + ": The output " +
+                             w.file("b_locked.txt") + " already exists."));
+        QCOMPARE(readBytes(w.file("b_locked.txt")), QByteArray("someone else's"));
+        QCOMPARE(readBytes(w.file("a_locked.txt")), transformed(sampleBytesForBatch(), "pw"));
     }
 
     // A save whose data may not have reached the disk is a failed save: the old list stays
