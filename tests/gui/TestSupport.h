@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QMap>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -76,19 +77,20 @@ struct StartedWindow {
     MainControls& c = window.controls();
 };
 
-// The test classes that main() runs, each registered by KELVANE_GUI_TEST in its own file.
+// The test classes that main() runs, by name, each registered by KELVANE_GUI_TEST in its own
+// file. The build gives each class its own ctest entry by the same name.
 using TestFactory = QObject* (*)();
-inline std::vector<TestFactory>& registeredTests() {
-    static std::vector<TestFactory> tests;
+inline QMap<QString, TestFactory>& registeredTests() {
+    static QMap<QString, TestFactory> tests;
     return tests;
 }
-inline bool registerTest(TestFactory factory) {
-    registeredTests().push_back(factory);
+inline bool registerTest(const char* name, TestFactory factory) {
+    registeredTests().insert(QString::fromLatin1(name), factory);
     return true;
 }
 
 #define KELVANE_GUI_TEST(Class)                                                                    \
     [[maybe_unused]] const bool registered##Class =                                                \
-        ::kelvane::test::registerTest([]() -> QObject* { return new Class; })
+        ::kelvane::test::registerTest(#Class, []() -> QObject* { return new Class; })
 
 } // namespace kelvane::test

@@ -4,14 +4,30 @@
 
 #include <memory>
 
+// Runs every registered test class, or only the one named first on the command line (the rest
+// of the command line goes to Qt Test, e.g. a test function's name). Without a display the
+// offscreen platform is used, so the tests run the same by hand, under ctest and in CI.
 int main(int argc, char* argv[]) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
+        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QString only;
+    if (argc > 1 && kelvane::test::registeredTests().contains(QString::fromLocal8Bit(argv[1]))) {
+        only = QString::fromLocal8Bit(argv[1]);
+        argv[1] = argv[0];
+        ++argv;
+        --argc;
+    }
     QApplication app(argc, argv);
     kelvane::MessageBoxes::setTestMode(true);
 
     int failures = 0;
-    for (const kelvane::test::TestFactory make : kelvane::test::registeredTests()) {
-        const std::unique_ptr<QObject> test(make());
-        failures += QTest::qExec(test.get(), argc, argv);
+    for (const auto& [name, make] : kelvane::test::registeredTests().asKeyValueRange()) {
+        if (only.isEmpty() || name == only) {
+            const std::unique_ptr<QObject> test(make());
+            failures += QTest::qExec(test.get(), argc, argv);
+        }
     }
     return failures == 0 ? 0 : 1;
 }
