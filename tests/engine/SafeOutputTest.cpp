@@ -206,6 +206,36 @@ TEST_F(SafeOutput, EveryFailingOutputCallLeavesTheFolderAsItWas) {
     EXPECT_GT(failedRuns, 100);
 }
 
+// Whole chunks go to the disk directly where the file system takes it, and a partial last chunk
+// through the cache, without a refused write; where direct writes are refused, the first
+// refusal sends everything through the cache. The bytes are the same either way.
+TEST_F(SafeOutput, DirectWritesFallBackToTheCache) {
+    const int probe = ::open(qPrintable(dir.path()), O_RDONLY | O_DIRECTORY);
+    const int tmp = ::openat(probe, ".", O_TMPFILE | O_WRONLY | O_DIRECT, 0600);
+    const bool directHere = tmp >= 0;
+    ::close(tmp);
+    ::close(probe);
+    for (const bool refused : {false, true}) {
+        for (const qsizetype size : {2 * kMiB, 2 * kMiB + 5000}) {
+            SCOPED_TRACE(testing::Message() << refused << ' ' << size);
+            QByteArray data = content.first(size);
+            source = write("source.bin", data);
+            RndCryptBuffer(bytes(data), "pw");
+            QFile::remove(path("out.bin"));
+            OutputFaults faults;
+            if (refused) {
+                faults.refuseDirectWrites();
+            }
+            EXPECT_EQ(lock(path("out.bin"), Replace::Nothing), std::nullopt);
+            EXPECT_EQ(read(path("out.bin")), data);
+            if (directHere) {
+                EXPECT_EQ(faults.refusedWrites(), refused ? 1 : 0);
+                EXPECT_EQ(faults.directWrites(), refused ? 1 : 2);
+            }
+        }
+    }
+}
+
 // A source must end as it began: the same size, not modified, not replaced. Otherwise the run
 // fails and publishes nothing. A source deleted during the run was still read whole.
 TEST_F(SafeOutput, ASourceThatChangesWhileItIsReadFailsTheRun) {

@@ -45,6 +45,12 @@ public:
         s.error = error;
     }
     void withoutUnnamedFiles() { state().noUnnamed = true; }
+    // Writes with O_DIRECT fail with EINVAL, as on a file system that takes no direct I/O.
+    void refuseDirectWrites() { state().noDirect = true; }
+    // Writes made with O_DIRECT on, and writes the system (or refuseDirectWrites) refused with
+    // EINVAL.
+    int directWrites() const { return state().direct; }
+    int refusedWrites() const { return state().refused; }
     void before(std::function<void(OutputCall)> hook) { state().before = std::move(hook); }
     int uses(OutputCall call) const { return state().uses[index(call)]; }
 
@@ -55,6 +61,9 @@ private:
         int nth = 0;
         int error = 0;
         bool noUnnamed = false;
+        bool noDirect = false;
+        int direct = 0;
+        int refused = 0;
         std::function<void(OutputCall)> before;
     };
     static State& state() {
@@ -85,7 +94,16 @@ private:
         return fails(OutputCall::Open) ? -1 : system().openat(dirfd, path, flags, mode);
     }
     static ssize_t write(int fd, const void* data, size_t size) {
-        return fails(OutputCall::Write) ? -1 : system().write(fd, data, size);
+        if (fails(OutputCall::Write)) {
+            return -1;
+        }
+        State& s = state();
+        const bool direct = (::fcntl(fd, F_GETFL) & O_DIRECT) != 0;
+        s.direct += direct;
+        const ssize_t wrote =
+            direct && s.noDirect ? (errno = EINVAL, -1) : system().write(fd, data, size);
+        s.refused += wrote < 0 && errno == EINVAL;
+        return wrote;
     }
     static int fdatasync(int fd) { return fails(OutputCall::Flush) ? -1 : system().fdatasync(fd); }
     static int fchmod(int fd, mode_t mode) {
