@@ -28,18 +28,9 @@ QList<Volume> readVolumes() {
     return volumes;
 }
 #else
-// Mount points that are no place to keep files: system images and the per-session runtime
-// folders (removable media mounted under /run/media are kept).
 bool isUserVolume(const QStorageInfo& volume) {
-    const QString root = volume.rootPath();
-    if (!volume.isValid() || !volume.isReady() || !QFileInfo(root).isDir()) {
-        return false;
-    }
-    if (volume.fileSystemType() == "squashfs" || volume.fileSystemType() == "nsfs") {
-        return false;
-    }
-    return !root.startsWith(QLatin1String("/run/")) ||
-           root.startsWith(QLatin1String("/run/media/"));
+    return volume.isValid() && volume.isReady() && QFileInfo(volume.rootPath()).isDir() &&
+           DriveListBox::listsVolume(volume.rootPath(), volume.fileSystemType());
 }
 
 QList<Volume> readVolumes() {
@@ -72,6 +63,16 @@ bool holds(const QString& root, const QString& path) {
 }
 
 } // namespace
+
+// Mount points that are no place to keep files: system images and the per-session runtime
+// folders (removable media mounted under /run/media are kept).
+bool DriveListBox::listsVolume(const QString& root, const QByteArray& fileSystemType) {
+    if (fileSystemType == "squashfs" || fileSystemType == "nsfs") {
+        return false;
+    }
+    return !root.startsWith(QLatin1String("/run/")) ||
+           root.startsWith(QLatin1String("/run/media/"));
+}
 
 DriveListBox::DriveListBox(QWidget* parent) : QComboBox(parent) {
     Refresh();

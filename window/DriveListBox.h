@@ -31,6 +31,10 @@ public:
     // the volume now holding its root is selected (no Change is raised).
     bool Refresh();
 
+    // Whether a mounted volume is listed (besides "/", which always is): not a system image, not
+    // a per-session runtime folder.
+    static bool listsVolume(const QString& root, const QByteArray& fileSystemType);
+
 signals:
     void Change();
 

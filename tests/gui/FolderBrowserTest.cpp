@@ -41,6 +41,24 @@ private slots:
         QVERIFY(cwd.startsWith(w->c.Drive1->Drive()));
     }
 
+    // "/" comes first and then the mounted volumes where files are kept: no system images, no
+    // per-session runtime folders, but removable media wherever they are mounted.
+    void driveListLeavesOutSystemVolumes() {
+        const std::tuple<QString, QByteArray, bool> rows[] = {
+            {"/home", "ext4", true},
+            {"/media/usb", "vfat", true},
+            {"/run/media/ann/USB STICK", "exfat", true},
+            {"/snap/core22/1122", "squashfs", false},
+            {"/mnt/image", "squashfs", false},
+            {"/run/netns/blue", "nsfs", false},
+            {"/run/user/1000", "tmpfs", false},
+            {"/run/lock", "tmpfs", false},
+        };
+        for (const auto& [root, type, listed] : rows) {
+            QVERIFY2(DriveListBox::listsVolume(root, type) == listed, qPrintable(root));
+        }
+    }
+
     // The file list shows the folder list's folder without hidden entries; opening a subfolder or
     // a parent moves both, and so does picking a drive.
     void listsFollowEachOther() {
