@@ -1,4 +1,5 @@
 #include "CommandSets.h"
+#include "KelvaneVersion.h"
 #include "frmMain.h"
 
 #include <QApplication>
@@ -6,7 +7,7 @@
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kelvane"));
-    QApplication::setApplicationVersion(QStringLiteral("1.2"));
+    QApplication::setApplicationVersion(QStringLiteral(KELVANE_VERSION));
 
     kelvane::frmMain window;
     kelvane::attachCommandSets(window);
