@@ -1,10 +1,15 @@
 #include "TestSupport.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QTemporaryDir>
 
 #include <memory>
 
 int main(int argc, char* argv[]) {
+    // The user's data folder of every test is a temporary one: tests never write in the home.
+    const QTemporaryDir dataHome;
+    qputenv("XDG_DATA_HOME", QFile::encodeName(dataHome.path()));
     QApplication app(argc, argv);
     kelvane::MessageBoxes::setTestMode(true);
 
