@@ -117,7 +117,7 @@ CommandLine parseCommandLine(const QStringList& commandLine) {
 QString helpText() {
     return QStringLiteral(
         "Usage: kelvane-cli lock SOURCE [-o OUTPUT] [--force] [PASSWORD OPTION]\n"
-        "       kelvane-cli unlock SOURCE [-o OUTPUT] [--force] [PASSWORD OPTION]\n"
+        "   or: kelvane-cli unlock SOURCE [-o OUTPUT] [--force] [PASSWORD OPTION]\n"
         "\n"
         "Locks or unlocks SOURCE with a password into a new file. SOURCE itself is never\n"
         "changed. Locking and unlocking are the same transform: unlocking a locked file with\n"

@@ -66,6 +66,10 @@ for page in kelvane:kelvane-cli kelvane-cli:kelvane; do
     for expected in "$name - lock and unlock files" "--version" "$other(1)" "SECURITY"; do
         grep -qF -- "$expected" <<<"$text" || fail "man page $name(1) lacks '$expected'"
     done
+    if [ "$name" = kelvane-cli ]; then # both usage lines in the synopsis
+        sed -n '/^SYNOPSIS/,/^DESCRIPTION/p' <<<"$text" | grep -q "kelvane-cli unlock SOURCE" ||
+            fail "the synopsis of kelvane-cli(1) lacks the unlock command"
+    fi
 done
 
 # The completion is installed where bash-completion looks, and completes.
