@@ -1,12 +1,63 @@
 #include "CommandSets.h"
+#include "DesktopIdentity.h"
+#include "KelvaneVersion.h"
+#include "ProgramOptions.h"
 #include "frmMain.h"
 
 #include <QApplication>
 
+#include <cstdio>
+
+using kelvane::ProgramOptions;
+
+namespace {
+
+QStringList argumentsOf(int argc, char* argv[]) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) {
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    }
+    return arguments;
+}
+
+// Help and version go to standard output; a refused command line is one line on standard error.
+int answer(const ProgramOptions& options) {
+    const bool refused = options.request() == ProgramOptions::Request::Usage;
+    const QString text =
+        refused ? QStringLiteral("kelvane: %1 (see kelvane --help)\n").arg(options.error())
+        : options.request() == ProgramOptions::Request::Help ? ProgramOptions::helpText()
+                                                             : ProgramOptions::versionText();
+    const QByteArray bytes = text.toLocal8Bit();
+    std::FILE* stream = refused ? stderr : stdout;
+    const bool written = std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()),
+                                     stream) == static_cast<std::size_t>(bytes.size()) &&
+                         std::fflush(stream) == 0;
+    return refused ? 2 : written ? 0 : 1;
+}
+
+} // namespace
+
 int main(int argc, char* argv[]) {
+    // Answered before the toolkit starts: they need no display.
+    const ProgramOptions early =
+        ProgramOptions::parse(argumentsOf(argc, argv), ProgramOptions::ToolkitOptions::StillThere);
+    if (early.request() != ProgramOptions::Request::Start) {
+        return answer(early);
+    }
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kelvane"));
-    QApplication::setApplicationVersion(QStringLiteral("1.2"));
+    QApplication::setApplicationVersion(QStringLiteral(KELVANE_VERSION));
+    kelvane::DesktopIdentity::apply();
+
+    // The toolkit has taken its own options out; what is left are the program's.
+    const ProgramOptions options =
+        ProgramOptions::parse(QCoreApplication::arguments(), ProgramOptions::ToolkitOptions::Taken);
+    if (options.request() != ProgramOptions::Request::Start) {
+        return answer(options);
+    }
+    // options.files() holds the files named on the command line ("Open With" in a file
+    // manager); the window does not open them yet.
 
     kelvane::frmMain window;
     kelvane::attachCommandSets(window);

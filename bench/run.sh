@@ -20,9 +20,10 @@ for tool in cmake openssl /usr/bin/time; do
     command -v "$tool" >/dev/null || { echo "bench: $tool is missing (apt-get install cmake openssl time)" >&2; exit 1; }
 done
 
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DKELVANE_BUILD_TESTS=OFF >/dev/null
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
+    -DKELVANE_BUILD_BENCH=ON >/dev/null
 cmake --build "$build" --target kelvane_bench kelvane-cli -j"$(nproc)" >/dev/null
-cli=$build/cli/kelvane-cli
+cli=$build/bin/kelvane-cli
 
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }

@@ -1,5 +1,6 @@
 #include "BookmarkListFile.h"
 
+#include "BookmarkListLocation.h"
 #include "MsgBox.h"
 #include "Runtime.h"
 #include "vFile.h"
@@ -14,13 +15,30 @@ namespace kelvane {
 
 namespace {
 const QString kUnreadableTitle = QStringLiteral("Bookmarked Files");
+
+// Built anew for each load and save: the program's folder decides.
+BookmarkListLocation currentLocation() {
+    return BookmarkListLocation::forProgramIn(ProgramFolder());
 }
+} // namespace
 
 BookmarkListFile::BookmarkListFile(QListWidget& List1, const vFile& vFile1, const vParser& vParser1,
                                    const vTools& vTools1)
     : m_list(List1), m_file(vFile1), m_parser(vParser1), m_tools(vTools1) {}
 
 QString BookmarkListFile::BookmarkListPath() const {
+    return savePath(currentLocation());
+}
+
+QString BookmarkListFile::savePath(const BookmarkListLocation& location) const {
+    return location.besideProgram() ? besideProgramPath() : location.savePath();
+}
+
+QString BookmarkListFile::readPath(const BookmarkListLocation& location) const {
+    return location.besideProgram() ? besideProgramPath() : location.readPath();
+}
+
+QString BookmarkListFile::besideProgramPath() const {
     const QString folder = ProgramFolder();
     const QString path = folder + QStringLiteral("/bookmarked.txt");
     const QString doubled = QStringLiteral("//");
@@ -36,18 +54,30 @@ bool BookmarkListFile::SaveBookmarks() {
     if (m_unreadableInPlace) {
         return false;
     }
-    return static_cast<bool>(m_file.SaveList(m_list, BookmarkListPath()));
+    const BookmarkListLocation location = currentLocation();
+    location.makeSaveFolder(); // when it cannot be made, the save fails and says so
+    return static_cast<bool>(m_file.SaveList(m_list, savePath(location)));
 }
 
 void BookmarkListFile::LoadBookmarks() {
-    const QString path = BookmarkListPath();
+    const BookmarkListLocation location = currentLocation();
+    const QString path = readPath(location);
     if (!m_tools.FileExists(path, false)) {
         return;
     }
     const ListFileStatus status = m_file.LoadList(m_list, path);
-    if (!status) {
-        setAsideUnreadable(path, status.error);
+    if (status) {
+        return;
     }
+    if (path == savePath(location)) {
+        setAsideUnreadable(path, status.error);
+        return;
+    }
+    // The starting list beside an installed program: saves never touch it.
+    MsgBox(QStringLiteral("The bookmark list %1 could not be read (%2). It is left as it is, and "
+                          "the list starts empty.")
+               .arg(QDir::toNativeSeparators(path), status.error),
+           vbExclamation, kUnreadableTitle);
 }
 
 void BookmarkListFile::setAsideUnreadable(const QString& path, const QString& reason) {

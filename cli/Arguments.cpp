@@ -57,13 +57,14 @@ CommandLine parseCommandLine(const QStringList& commandLine) {
 
     QCommandLineParser parser;
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QString());
+    const QCommandLineOption version(QStringLiteral("version"), QString());
     const QCommandLineOption output({QStringLiteral("o"), QStringLiteral("output")}, QString(),
                                     QStringLiteral("OUTPUT"));
     const QCommandLineOption force(QStringLiteral("force"), QString());
     const QCommandLineOption passwordStdin(QStringLiteral("password-stdin"), QString());
     const QCommandLineOption passwordFile(QStringLiteral("password-file"), QString(),
                                           QStringLiteral("FILE"));
-    parser.addOptions({help, output, force, passwordStdin, passwordFile});
+    parser.addOptions({help, version, output, force, passwordStdin, passwordFile});
 
     if (!parser.parse(commandLine)) {
         throw usageError(parser.errorText());
@@ -71,6 +72,10 @@ CommandLine parseCommandLine(const QStringList& commandLine) {
     CommandLine result;
     if (parser.isSet(help)) {
         result.helpRequested = true;
+        return result;
+    }
+    if (parser.isSet(version)) {
+        result.versionRequested = true;
         return result;
     }
 
@@ -112,7 +117,7 @@ CommandLine parseCommandLine(const QStringList& commandLine) {
 QString helpText() {
     return QStringLiteral(
         "Usage: kelvane-cli lock SOURCE [-o OUTPUT] [--force] [PASSWORD OPTION]\n"
-        "       kelvane-cli unlock SOURCE [-o OUTPUT] [--force] [PASSWORD OPTION]\n"
+        "   or: kelvane-cli unlock SOURCE [-o OUTPUT] [--force] [PASSWORD OPTION]\n"
         "\n"
         "Locks or unlocks SOURCE with a password into a new file. SOURCE itself is never\n"
         "changed. Locking and unlocking are the same transform: unlocking a locked file with\n"
@@ -130,6 +135,7 @@ QString helpText() {
         "  --password-stdin      read the password from the first line of standard input\n"
         "  --password-file FILE  read the password from the first line of FILE\n"
         "  -h, --help            show this help\n"
+        "  --version             show the version\n"
         "\n"
         "Without a password option the password is asked on the terminal without echo, twice\n"
         "when locking. It is never taken from the command line. Every route takes the first\n"

@@ -20,6 +20,7 @@ struct Arguments {
 
 struct CommandLine {
     bool helpRequested = false;
+    bool versionRequested = false;
     Arguments arguments;
 };
 

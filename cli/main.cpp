@@ -1,6 +1,7 @@
 #include "Arguments.h"
 #include "EngineError.h"
 #include "ExitCode.h"
+#include "KelvaneVersion.h"
 #include "Terminal.h"
 #include "Transform.h"
 
@@ -41,9 +42,11 @@ ExitCode exitCodeFor(EngineError::Kind kind) {
 ExitCode run(const QStringList& commandLine) {
     try {
         const CommandLine parsed = parseCommandLine(commandLine);
-        if (parsed.helpRequested) {
-            const QByteArray help = helpText().toUtf8();
-            std::fwrite(help.constData(), 1, static_cast<std::size_t>(help.size()), stdout);
+        if (parsed.helpRequested || parsed.versionRequested) {
+            const QByteArray text = parsed.helpRequested
+                                        ? helpText().toUtf8()
+                                        : QByteArrayLiteral("kelvane-cli " KELVANE_VERSION "\n");
+            std::fwrite(text.constData(), 1, static_cast<std::size_t>(text.size()), stdout);
             return std::fflush(stdout) == 0 ? ExitCode::Done : ExitCode::ReadWriteFailure;
         }
         runTransform(parsed.arguments);

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages that building, testing and running Kelvane need, when missing.
+# Installs the Debian 12 packages that building, testing, packaging and running Kelvane need,
+# when some are missing. Needs root only then: as another user it asks through sudo.
 set -euo pipefail
 
 packages=(
@@ -8,6 +9,8 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-dejavu-core
     openssl time
+    help2man desktop-file-utils appstream man-db dpkg-dev
+    xdg-utils
 )
 
 missing=()
@@ -16,9 +19,18 @@ for package in "${packages[@]}"; do
         missing+=("$package")
     fi
 done
-if [ ${#missing[@]} -gt 0 ]; then
-    echo "Installing: ${missing[*]}"
-    export DEBIAN_FRONTEND=noninteractive
-    apt-get update -qq
-    apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+as_root=()
+if [ "$(id -u)" -ne 0 ]; then
+    if ! command -v sudo >/dev/null; then
+        echo "install-deps: these packages are missing and installing them needs root:" >&2
+        echo "  apt-get install ${missing[*]}" >&2
+        exit 1
+    fi
+    as_root=(sudo)
 fi
+echo "Installing: ${missing[*]}"
+"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive \
+    apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

@@ -7,7 +7,4 @@ build=${KELVANE_BUILD_DIR:-$root/build}
 bash "$root/scripts/install-deps.sh"
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release
 cmake --build "$build" -j"$(nproc)"
-if [ -x "$build/app/kelvane" ]; then
-    exec "$build/app/kelvane" "$@"
-fi
-exec "$build/cli/kelvane-cli" --help
+exec "$build/bin/kelvane" "$@"

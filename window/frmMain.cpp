@@ -8,6 +8,7 @@
 #include "FileListBox.h"
 #include "FolderLauncher.h"
 #include "FormBuilder.h"
+#include "KelvaneVersion.h"
 #include "LongOperation.h"
 #include "MsgBox.h"
 #include "Runtime.h"
@@ -32,7 +33,7 @@
 namespace kelvane {
 
 const QString frmMain::kProductName = QStringLiteral("Kelvane");
-const QString frmMain::kVersion = QStringLiteral("1.2");
+const QString frmMain::kVersion = QStringLiteral(KELVANE_VERSION);
 const QString frmMain::kByLine = QStringLiteral("by www.kelvane.example");
 const QString frmMain::kHelpText = QStringLiteral(
     "The software allows you to encrypt your files with a password of your choice. It is "

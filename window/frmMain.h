@@ -22,7 +22,7 @@ class frmMain : public QWidget {
 
 public:
     static const QString kProductName; // "Kelvane"
-    static const QString kVersion;     // "1.2"
+    static const QString kVersion;     // the project's version, "1.2"
     static const QString kByLine;      // "by " and the maker's web address
     static const QString kHelpText;    // the text "Please Read" shows
 

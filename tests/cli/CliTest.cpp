@@ -1,3 +1,4 @@
+#include "KelvaneVersion.h"
 #include "RndCrypt.h"
 
 #include <QCoreApplication>
@@ -299,9 +300,12 @@ TEST_F(Cli, HelpListsTheCommandsOptionsAndExitCodes) {
     EXPECT_EQ(help.exitCode, 0);
     for (const char* text :
          {"lock SOURCE", "unlock SOURCE", "--password-stdin", "--password-file", "--force",
-          "Exit codes", "  0  ", "  1  ", "  2  ", "  3  ", "  4  "}) {
+          "--version", "Exit codes", "  0  ", "  1  ", "  2  ", "  3  ", "  4  "}) {
         EXPECT_TRUE(help.out.contains(text)) << text;
     }
+    const Outcome version = run("--version");
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.out, "kelvane-cli " KELVANE_VERSION "\n");
 }
 
 } // namespace

@@ -79,8 +79,10 @@ private slots:
         QCOMPARE(messagesShown(),
                  (QStringList{noSelection, noSelection, confirm, confirm, confirm}));
 
-        const QString missing = w.program.file("missing");
-        setProgramFolderForTesting(missing);
+        // No program folder, and a file where the user's data folder would be made.
+        setProgramFolderForTesting(w.program.file("missing"));
+        qputenv("XDG_DATA_HOME", QFile::encodeName(w.listFile()));
+        const QString unwritable = w.listFile() + "/Kelvane/bookmarked.txt";
         MessageBoxes::clear();
         bookmark(w, "/d/a.txt", "/d/a_locked.txt");
         QCOMPARE(w.items(), QStringList{items[1]});
@@ -90,8 +92,7 @@ private slots:
         const auto failed = [&](const QString& done) {
             return "Bookmarked Files | 48 | " + done +
                    ", but the bookmark list could not be saved to " +
-                   QDir::toNativeSeparators(missing + "/bookmarked.txt") +
-                   ". The list on disk is unchanged.";
+                   QDir::toNativeSeparators(unwritable) + ". The list on disk is unchanged.";
         };
         QCOMPARE(messagesShown(),
                  (QStringList{failed("File added to bookmarks"), failed("Item removed"), confirm,

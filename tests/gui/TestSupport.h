@@ -56,17 +56,28 @@ inline void writeBytes(const QString& path, const QByteArray& bytes) {
     QCOMPARE(file.write(bytes), bytes.size());
 }
 
-// A fresh temporary folder that the program takes for its own folder while this lives.
+// A fresh temporary folder that the program takes for its own folder while this lives, and a
+// fresh user's data folder (XDG_DATA_HOME) for the bookmark list of an installed program.
 class ProgramFolder {
 public:
-    ProgramFolder() { setProgramFolderForTesting(m_dir.path()); }
-    ~ProgramFolder() { setProgramFolderForTesting(QString()); }
+    ProgramFolder() : m_dataHomeBefore(qgetenv("XDG_DATA_HOME")) {
+        setProgramFolderForTesting(m_dir.path());
+        qputenv("XDG_DATA_HOME", QFile::encodeName(m_dataHome.path()));
+    }
+    ~ProgramFolder() {
+        setProgramFolderForTesting(QString());
+        qputenv("XDG_DATA_HOME", m_dataHomeBefore);
+    }
 
     QString path() const { return m_dir.path(); }
     QString file(const QString& name) const { return m_dir.filePath(name); }
+    // The bookmark list of an installed program, in the user's data folder.
+    QString userListFile() const { return m_dataHome.filePath("Kelvane/bookmarked.txt"); }
 
 private:
     QTemporaryDir m_dir;
+    QTemporaryDir m_dataHome;
+    QByteArray m_dataHomeBefore;
 };
 
 // The main window after start-up, in a fresh program folder.

@@ -1,6 +1,8 @@
 #include "TestSupport.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QTemporaryDir>
 
 #include <memory>
 
@@ -19,6 +21,9 @@ int main(int argc, char* argv[]) {
         ++argv;
         --argc;
     }
+    // The user's data folder of every test is a temporary one: tests never write in the home.
+    const QTemporaryDir dataHome;
+    qputenv("XDG_DATA_HOME", QFile::encodeName(dataHome.path()));
     QApplication app(argc, argv);
     kelvane::MessageBoxes::setTestMode(true);
 

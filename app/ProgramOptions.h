@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace kelvane {
+
+// The command line of the window program: kelvane [-h | -v] [FILE...].
+class ProgramOptions {
+public:
+    enum class Request { Start, Help, Version, Usage };
+
+    // Whether the toolkit has already taken its own options (-platform NAME, -style NAME, ...)
+    // out of the arguments, as QApplication does when it starts.
+    enum class ToolkitOptions { StillThere, Taken };
+
+    // Reads `arguments`, the program's name first. Help and version can be answered before the
+    // toolkit starts, so they need no display. Options that are neither the program's nor the
+    // toolkit's are refused once the toolkit has taken its own; until then they may be the
+    // toolkit's, and the files are not known.
+    static ProgramOptions parse(const QStringList& arguments, ToolkitOptions toolkit);
+
+    Request request() const { return m_request; }
+    // The files named on the command line, in order.
+    const QStringList& files() const { return m_files; }
+    // Why the command line is refused, for Request::Usage.
+    const QString& error() const { return m_error; }
+
+    static QString helpText();
+    static QString versionText(); // "kelvane 1.2"
+
+private:
+    Request m_request = Request::Start;
+    QStringList m_files;
+    QString m_error;
+};
+
+} // namespace kelvane

@@ -1,0 +1,58 @@
+#include "ProgramOptions.h"
+
+#include <gtest/gtest.h>
+
+namespace kelvane::test {
+namespace {
+
+using Request = ProgramOptions::Request;
+using Toolkit = ProgramOptions::ToolkitOptions;
+
+TEST(ProgramOptions, ReadsHelpVersionAndFilesAndLeavesTheToolkitItsOptions) {
+    const struct Row {
+        const char* arguments; // after the program's name, split at spaces
+        Toolkit toolkit;
+        Request request;
+        QStringList files;
+        const char* error;
+    } rows[] = {
+        {"", Toolkit::Taken, Request::Start, {}, ""},
+        {"/d/a.txt /d/b_locked.txt",
+         Toolkit::Taken,
+         Request::Start,
+         {"/d/a.txt", "/d/b_locked.txt"},
+         ""},
+        {"-- -a.txt", Toolkit::Taken, Request::Start, {"-a.txt"}, ""},
+        {"--help", Toolkit::StillThere, Request::Help, {}, ""},
+        {"-h", Toolkit::StillThere, Request::Help, {}, ""},
+        {"--version", Toolkit::StillThere, Request::Version, {}, ""},
+        {"-v", Toolkit::Taken, Request::Version, {}, ""},
+        {"-platform offscreen --version", Toolkit::StillThere, Request::Version, {}, ""},
+        // "-reverse" is the toolkit's, not -r -e -v -e -r -s -e.
+        {"-reverse /d/a.txt", Toolkit::StillThere, Request::Start, {}, ""},
+        {"-style fusion", Toolkit::StillThere, Request::Start, {}, ""},
+        {"--fast /d/a.txt", Toolkit::Taken, Request::Usage, {}, "Unknown option 'fast'."},
+        {"-reverse", Toolkit::Taken, Request::Usage, {}, "Unknown option 'reverse'."},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.arguments);
+        const QStringList arguments =
+            QStringList("kelvane") + QString(row.arguments).split(' ', Qt::SkipEmptyParts);
+        const ProgramOptions options = ProgramOptions::parse(arguments, row.toolkit);
+        EXPECT_EQ(options.request(), row.request);
+        EXPECT_EQ(options.files(), row.files);
+        EXPECT_EQ(options.error().toStdString(), row.error);
+    }
+}
+
+// help2man builds the man page from the help: a usage line first, then the options.
+TEST(ProgramOptions, HelpIsWhatHelp2manReads) {
+    const QString help = ProgramOptions::helpText();
+    EXPECT_TRUE(help.startsWith("Usage: kelvane [OPTION]... [FILE]...\n"));
+    for (const char* text : {"\nOptions:\n", "-h, --help", "-v, --version", "FILE"}) {
+        EXPECT_TRUE(help.contains(text)) << text;
+    }
+}
+
+} // namespace
+} // namespace kelvane::test

@@ -1,0 +1,130 @@
+#!/usr/bin/env bash
+# Installs the build into a temporary DESTDIR and checks what an installed Kelvane gives a user:
+# both programs, the desktop entry, the AppStream metadata, the icons, the man pages, the bash
+# completion, the version, and a lock and unlock with the installed kelvane-cli.
+# Usage: install_test.sh BUILD_DIR VERSION BINDIR DATADIR MANDIR   (the install folders, full)
+set -euo pipefail
+build=$1 version=$2 bindir=$3 datadir=$4 mandir=$5
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+fail() {
+    echo "FAIL: $*" >&2
+    failures=$((failures + 1))
+}
+# Runs a program with no display at all.
+headless() { env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$@"; }
+
+if ! DESTDIR=$work/root cmake --install "$build" >"$work/install.log" 2>&1; then
+    cat "$work/install.log" >&2
+    exit 1
+fi
+bin=$work/root$bindir
+share=$work/root$datadir
+man=$work/root$mandir
+
+# The programs, their versions, and help without a display.
+for program in kelvane kelvane-cli; do
+    [ -x "$bin/$program" ] || fail "$bin/$program is not an installed program"
+    shown=$(headless "$bin/$program" --version 2>&1) || fail "$program --version failed: $shown"
+    [ "$shown" = "$program $version" ] || fail "$program --version says '$shown', not '$program $version'"
+    headless "$bin/$program" --help | grep -q "^Usage: $program " || fail "$program --help has no usage line"
+done
+
+# The desktop entry names a program that is installed, and the icon.
+desktop=$share/applications/org.kelvane.Kelvane.desktop
+desktop-file-validate "$desktop" || fail "desktop-file-validate rejects $desktop"
+grep -qx 'Exec=kelvane %F' "$desktop" || fail "$desktop does not start 'kelvane %F'"
+grep -qx 'Icon=org.kelvane.Kelvane' "$desktop" || fail "$desktop names another icon"
+
+metainfo=$share/metainfo/org.kelvane.Kelvane.metainfo.xml
+appstreamcli validate --no-net "$metainfo" >"$work/appstream.log" 2>&1 ||
+    { cat "$work/appstream.log" >&2; fail "appstreamcli rejects $metainfo"; }
+grep -q "<release version=\"$version\"" "$metainfo" || fail "$metainfo has no release $version"
+
+# Every icon size, each PNG as large as its folder says (width and height from the IHDR chunk).
+[ -f "$share/icons/hicolor/scalable/apps/org.kelvane.Kelvane.svg" ] || fail "no scalable icon"
+for size in 16 22 24 32 48 64 128 256; do
+    png=$share/icons/hicolor/${size}x${size}/apps/org.kelvane.Kelvane.png
+    if [ ! -f "$png" ]; then
+        fail "no ${size}x${size} icon"
+        continue
+    fi
+    signature=$(od -An -tx1 -N8 "$png" | tr -d ' \n')
+    read -r width height < <(od -An -tu1 -j16 -N8 "$png" |
+        awk '{ print $1 * 16777216 + $2 * 65536 + $3 * 256 + $4, $5 * 16777216 + $6 * 65536 + $7 * 256 + $8 }')
+    [ "$signature" = 89504e470d0a1a0a ] && [ "$width" = "$size" ] && [ "$height" = "$size" ] ||
+        fail "$png is not a ${size}x${size} PNG (${width}x${height})"
+done
+
+# Both man pages read with man, each with its name, options and cross reference.
+for page in kelvane:kelvane-cli kelvane-cli:kelvane; do
+    name=${page%%:*} other=${page#*:}
+    file=$man/man1/$name.1.gz
+    text=$(MANWIDTH=100 man -l "$file" 2>"$work/man.err") || fail "man -l $file failed: $(cat "$work/man.err")"
+    for expected in "$name - lock and unlock files" "--version" "$other(1)" "SECURITY"; do
+        grep -qF -- "$expected" <<<"$text" || fail "man page $name(1) lacks '$expected'"
+    done
+    if [ "$name" = kelvane-cli ]; then # both usage lines in the synopsis
+        sed -n '/^SYNOPSIS/,/^DESCRIPTION/p' <<<"$text" | grep -q "kelvane-cli unlock SOURCE" ||
+            fail "the synopsis of kelvane-cli(1) lacks the unlock command"
+    fi
+done
+
+# The completion is installed where bash-completion looks, and completes.
+completion=$share/bash-completion/completions/kelvane-cli
+if [ -f "$completion" ]; then
+    mkdir "$work/files" && touch "$work/files/report.txt" "$work/files/pw.txt"
+    complete_words() { # CURRENT WORD...: the words before the one being completed, then it
+        (
+            cd "$work/files"
+            # shellcheck source=/dev/null
+            source "$completion"
+            local current=$1
+            shift
+            COMP_WORDS=("$@" "$current")
+            COMP_CWORD=$#
+            _kelvane_cli
+            printf '%s\n' "${COMPREPLY[@]}" | sort | tr '\n' ' '
+        )
+    }
+    # The words before, the word being completed, what it completes to.
+    while IFS='|' read -r words current expected; do
+        # shellcheck disable=SC2086
+        got=$(complete_words "$current" $words)
+        [ "$got" = "$expected" ] || fail "completing '$words $current' gives '$got', not '$expected'"
+    done <<'ROWS'
+kelvane-cli||lock unlock 
+kelvane-cli|un|unlock 
+kelvane-cli lock|rep|report.txt 
+kelvane-cli lock report.txt|--pass|--password-file --password-stdin 
+kelvane-cli lock report.txt --password-file|p|pw.txt 
+kelvane-cli lock report.txt --password-file =|p|pw.txt 
+kelvane-cli lock report.txt --password-file|=|pw.txt report.txt 
+kelvane-cli -o x|lo|lock 
+kelvane-cli --password-file = x|un|unlock 
+kelvane-cli|--ver|--version 
+ROWS
+else
+    fail "no bash completion at $completion"
+fi
+
+# A lock and unlock with the installed tool gives the file back.
+head -c 100000 /dev/urandom >"$work/report.bin"
+printf 'install test\n' >"$work/password"
+headless "$bin/kelvane-cli" lock "$work/report.bin" --password-file "$work/password" ||
+    fail "the installed kelvane-cli could not lock"
+headless "$bin/kelvane-cli" unlock "$work/report_locked.bin" --password-file "$work/password" ||
+    fail "the installed kelvane-cli could not unlock"
+if cmp -s "$work/report.bin" "$work/report_locked.bin"; then
+    fail "the locked file is the source"
+fi
+cmp -s "$work/report.bin" "$work/report_unlocked.bin" ||
+    fail "unlocking the locked file did not give the source back"
+
+if [ "$failures" -gt 0 ]; then
+    echo "$failures checks failed" >&2
+    exit 1
+fi
+echo "installed tree: every check passed"
