@@ -1,5 +1,6 @@
 #include "BookmarkListFile.h"
 
+#include "AtomicOutput.h"
 #include "BookmarkListLocation.h"
 #include "MsgBox.h"
 #include "Runtime.h"
@@ -88,7 +89,7 @@ void BookmarkListFile::setAsideUnreadable(const QString& path, const QString& re
             path + QStringLiteral(".unreadable-") + stamp + QLatin1Char('-') + QString::number(n);
     }
     const QString shown = QDir::toNativeSeparators(path);
-    if (QFile::rename(path, aside)) {
+    if (renameWithoutReplacing(path, aside)) {
         MsgBox(QStringLiteral("The bookmark list %1 could not be read (%2). It has been kept as %3 "
                               "and the list starts empty.")
                    .arg(shown, reason, QDir::toNativeSeparators(aside)),

@@ -128,6 +128,24 @@ void checkOutputPlace(const QString& path, Replace replace) {
     }
 }
 
+bool renameWithoutReplacing(const QString& from, const QString& to) {
+    detail::OutputCalls& calls = detail::outputCalls();
+    const QByteArray source = QFile::encodeName(from), target = QFile::encodeName(to);
+    if (calls.renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(),
+                        RENAME_NOREPLACE) == 0) {
+        return true;
+    }
+    if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) {
+        return false;
+    }
+    // No RENAME_NOREPLACE on this file system: a hard link fails as well when the name is taken.
+    if (calls.linkat(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), 0) != 0) {
+        return false;
+    }
+    calls.unlinkat(AT_FDCWD, source.constData(), 0);
+    return true;
+}
+
 AtomicOutput::AtomicOutput(const QString& path, Replace replace, unsigned permissions)
     : m_path(path), m_replace(replace) {
     const auto [folder, name] = splitPath(path);

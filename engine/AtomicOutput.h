@@ -22,6 +22,9 @@ OutputPlace outputPlace(const QString& path);
 // EngineError(OutputExists) when it names a file or link and `replace` is Nothing.
 void checkOutputPlace(const QString& path, Replace replace);
 
+// Renames `from` to `to` unless something is at `to` already. False when it did not happen.
+bool renameWithoutReplacing(const QString& from, const QString& to);
+
 // A new file that appears at its path only complete and flushed to disk, or not at all.
 //
 // The content goes to a temporary file in the output's folder: an unnamed one where the file

@@ -1,5 +1,6 @@
 #include "TestSupport.h"
 
+#include "OutputFaults.h"
 #include "frmFileName.h"
 
 #include <QDir>
@@ -85,6 +86,32 @@ private slots:
         QVERIFY(window.SaveBookmarks());
         QCOMPARE(readBytes(path), QByteArray("/d/x.txt=/d/x_locked.txt\n"));
         QCOMPARE(readBytes(folder.file(aside[0])), unreadable);
+    }
+
+    // When the unreadable list cannot be set aside either, it is left in place, reported, and
+    // never overwritten: every change of the list then says it was not saved.
+    void unreadableListThatCannotBeSetAsideIsNeverOverwritten() {
+        ProgramFolder folder;
+        const QString path = folder.file("bookmarked.txt");
+        const QByteArray unreadable("/d/a.txt=/d/a_locked.txt\n\0", 26);
+        writeBytes(path, unreadable);
+        frmMain window;
+        {
+            OutputFaults faults;
+            faults.failAt(OutputCall::Rename, 1, EACCES);
+            window.Form_Load();
+        }
+        QCOMPARE(messagesShown(),
+                 QStringList("Bookmarked Files | 48 | The bookmark list " +
+                             QDir::toNativeSeparators(path) +
+                             " could not be read (the file is not a text file). It is left as it "
+                             "is, and changes to the list will not be saved while it is there."));
+        QCOMPARE(window.controls().List1->count(), 0);
+        window.controls().List1->addItem("/d/x.txt=/d/x_locked.txt");
+        QVERIFY(!window.SaveBookmarks());
+        QCOMPARE(readBytes(path), unreadable);
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList("bookmarked.txt"));
     }
 
     // Doubled separators in the list path beside the program collapse, except the two that
