@@ -63,7 +63,9 @@ private slots:
         const QString confirm("Remove Bookmarks | 36 | Confirm action?");
         const QString noSelection("Ooops | 64 | Please select an item.");
         w.mode(2);
+        writeBytes(w.listFile(), "as it was\n"); // nothing selected: nothing saved
         w.click(w.c().lblRemoveSelectedItem);
+        QCOMPARE(readBytes(w.listFile()), QByteArray("as it was\n"));
         w.c().List1->setCurrentRow(1);
         w.click(w.c().lblRemoveSelectedItem);
         QCOMPARE(readBytes(w.listFile()), listBytes(three));

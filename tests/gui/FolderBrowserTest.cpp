@@ -95,10 +95,13 @@ private slots:
         QCOMPARE(messagesShown(), QStringList());
     }
 
-    // Refresh shows changes made outside and keeps the selected file; Open Folder asks the file
-    // manager for the shown folder.
+    // Refresh re-reads the drives, folders and files: it shows changes made outside and keeps the
+    // selected file; Open Folder asks the file manager for the shown folder.
     void refreshAndOpenFolder() {
         const MainControls& c = w->c;
+        const QString drives = c.Drive1->itemText(0) + ";" + QString::number(c.Drive1->count());
+        c.Drive1->addItem("/nowhere");
+        c.Drive1->setItemText(0, "stale");
         QVERIFY(c.Dir1->setPath(root));
         QVERIFY(c.File1->setFileName("Beta.bin"));
         writeBytes(root + "/gamma.txt", "g");
@@ -107,6 +110,7 @@ private slots:
         QCOMPARE(itemTexts(*c.File1), QStringList({"Beta.bin", "gamma.txt"}));
         QCOMPARE(c.File1->FileName(), QString("Beta.bin"));
         QCOMPARE(c.Dir1->ListCount(), 3);
+        QCOMPARE(c.Drive1->itemText(0) + ";" + QString::number(c.Drive1->count()), drives);
 
         QStringList launched;
         setFolderLauncherForTesting([&launched](const QString& folder) {

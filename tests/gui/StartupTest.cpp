@@ -153,6 +153,20 @@ private slots:
         w.window.show();
         w.window.PleaseWaitStart();
         QVERIFY(std::none_of(inputs.begin(), inputs.end(), [](auto* i) { return i->isEnabled(); }));
+        // Exactly those six: the batch's controls, the links and the mode buttons stay usable.
+        const std::initializer_list<QWidget*> others{c.txtPassword1,
+                                                     c.List1,
+                                                     c.cmdLockMultipleFiles,
+                                                     c.cmdAddToAutomated,
+                                                     c.Label1,
+                                                     c.Label2,
+                                                     c.lblRemoveSelectedItem,
+                                                     c.lblRefresh,
+                                                     c.lblOpenFolder,
+                                                     c.vButton[0],
+                                                     c.vButton[1],
+                                                     c.vButton[2]};
+        QVERIFY(std::all_of(others.begin(), others.end(), [](auto* i) { return i->isEnabled(); }));
         QTest::mouseClick(c.Label1, Qt::LeftButton);
         QCOMPARE(messagesShown(), QStringList("Info | 64 | " + kHelp));
         QTRY_VERIFY_WITH_TIMEOUT(c.lblPleaseWait->isVisible(), 2000);
