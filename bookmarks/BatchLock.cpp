@@ -9,7 +9,6 @@
 #include "frmMain.h"
 #include "vTools.h"
 
-#include <QDir>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -19,19 +18,6 @@
 namespace kelvane {
 
 namespace {
-
-QString shownPath(const QString& path) {
-    return QDir::toNativeSeparators(path);
-}
-
-// The name of an entry in the final message: its source path, or the whole text when it has no
-// usable paths.
-QString nameOf(const BatchPlan::Step& step) {
-    if (step.action == BatchPlan::Action::SkipMalformed) {
-        return step.text.isEmpty() ? QStringLiteral("(empty entry)") : step.text;
-    }
-    return shownPath(step.paths.source);
-}
 
 // An entry's text split into its two paths the window's way: through the tools control, into
 // the hidden list box.
@@ -126,12 +112,13 @@ bool BatchLock::replaceAllowed(int count) const {
 void BatchLock::lockEntry(const BatchPlan::Step& step, LongOperation& run, BatchReport& report) {
     const MainControls& c = m_window.controls();
     if (step.action != BatchPlan::Action::Lock) {
-        report.skipped(nameOf(step), BatchPlan::skipReason(step.action));
+        report.skipped(BatchPlan::nameOf(step), BatchPlan::skipReason(step.action));
         return;
     }
     // The source may have gone while earlier entries were locked.
     if (!c.vTools1->FileExists(step.paths.source, false)) {
-        report.skipped(nameOf(step), BatchPlan::skipReason(BatchPlan::Action::SkipSourceMissing));
+        report.skipped(BatchPlan::nameOf(step),
+                       BatchPlan::skipReason(BatchPlan::Action::SkipSourceMissing));
         return;
     }
     try {
@@ -141,9 +128,9 @@ void BatchLock::lockEntry(const BatchPlan::Step& step, LongOperation& run, Batch
                  step.replacesOutput ? Replace::Existing : Replace::Nothing);
         report.locked();
     } catch (const EngineError& error) {
-        report.failed(nameOf(step), error.message());
+        report.failed(BatchPlan::nameOf(step), error.message());
     } catch (const std::exception& error) {
-        report.failed(nameOf(step), QString::fromLocal8Bit(error.what()));
+        report.failed(BatchPlan::nameOf(step), QString::fromLocal8Bit(error.what()));
     }
 }
 

@@ -106,4 +106,11 @@ QString BatchPlan::skipReason(Action action) {
     return QString();
 }
 
+QString BatchPlan::nameOf(const Step& step) {
+    if (step.action == Action::SkipMalformed) {
+        return step.text.isEmpty() ? QStringLiteral("(empty entry)") : step.text;
+    }
+    return QDir::toNativeSeparators(step.paths.source);
+}
+
 } // namespace kelvane

@@ -48,6 +48,10 @@ public:
     // Why an entry is skipped, as the report tells it.
     static QString skipReason(Action action);
 
+    // How the report names an entry: its source path, or its whole text when it has no usable
+    // paths.
+    static QString nameOf(const Step& step);
+
 private:
     std::vector<Step> m_steps;
 };

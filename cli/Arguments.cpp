@@ -1,16 +1,73 @@
 #include "Arguments.h"
 
 #include "ExitCode.h"
-#include "OutputName.h"
 
 #include <QCommandLineParser>
+#include <QRegularExpression>
+
+#include <algorithm>
+#include <map>
 
 namespace kelvane::cli {
 
 namespace {
 
+struct Options {
+    QCommandLineOption output{
+        {QStringLiteral("o"), QStringLiteral("output")},
+        QStringLiteral("Write to OUTPUT instead of the default name; \"-\" writes to standard "
+                       "output. Only with one SOURCE. With bookmarks add and remove: the "
+                       "bookmark's output."),
+        QStringLiteral("OUTPUT")};
+    QCommandLineOption outputDir{
+        QStringLiteral("output-dir"),
+        QStringLiteral("Put each output in the folder DIR, under its default name."),
+        QStringLiteral("DIR")};
+    QCommandLineOption force{
+        QStringLiteral("force"),
+        QStringLiteral("Replace an existing output (in one step, once the new file is complete; "
+                       "a link there is replaced, never written through). Also writes binary "
+                       "output to a terminal, and lets bookmarks lock-all replace the outputs "
+                       "that exist.")};
+    QCommandLineOption passwordStdin{
+        QStringLiteral("password-stdin"),
+        QStringLiteral("Read the password from the first line of standard input (not when a "
+                       "SOURCE is \"-\").")};
+    QCommandLineOption passwordFile{
+        QStringLiteral("password-file"),
+        QStringLiteral("Read the password from the first line of FILE. /dev/fd/N reads it from "
+                       "the open descriptor N, as in: --password-file /dev/fd/3 3<secret.txt"),
+        QStringLiteral("FILE")};
+    QCommandLineOption quiet{{QStringLiteral("q"), QStringLiteral("quiet")},
+                             QStringLiteral("Show no progress and no summary line; errors are "
+                                            "still shown.")};
+    QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")},
+                            QStringLiteral("Show this help and exit.")};
+    QCommandLineOption version{QStringLiteral("version"),
+                               QStringLiteral("Show the version and exit.")};
+
+    QList<QCommandLineOption> all() const {
+        return {output, outputDir, force, passwordStdin, passwordFile, quiet, help, version};
+    }
+};
+
 CliError usageError(const QString& reason) {
     return CliError(ExitCode::Usage, reason + QStringLiteral(" (see kelvane-cli --help)"));
+}
+
+// An option name as it is typed: "-q", "--quiet".
+QString typed(const QString& name) {
+    return (name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name;
+}
+
+// The spelling the user typed for `option` (the first one found), with its dashes.
+QString typedName(const QCommandLineParser& parser, const QCommandLineOption& option) {
+    for (const QString& name : parser.optionNames()) {
+        if (option.names().contains(name)) {
+            return typed(name);
+        }
+    }
+    return typed(option.names().constLast());
 }
 
 // A password on the command line would show in the process list and the shell history, so
@@ -28,133 +85,227 @@ void refusePasswordArgument(const QStringList& commandLine) {
     }
 }
 
-Command commandNamed(const QString& name) {
-    if (name == u"lock") {
-        return Command::Lock;
+// The parser's own complaint, with the options named as typed.
+QString parseError(const QCommandLineParser& parser) {
+    const QStringList unknown = parser.unknownOptionNames();
+    if (!unknown.isEmpty()) {
+        return QStringLiteral("Unknown option %1.").arg(typed(unknown.front()));
     }
-    if (name == u"unlock") {
-        return Command::Unlock;
+    QString text = parser.errorText();
+    static const QRegularExpression quotedName(QStringLiteral("'-*([^']+)'"));
+    const QRegularExpressionMatch match = quotedName.match(text);
+    if (match.hasMatch()) {
+        text.replace(match.capturedStart(), match.capturedLength(), typed(match.captured(1)));
     }
-    throw usageError(QStringLiteral("Unknown command '%1': use lock or unlock.").arg(name));
+    return text;
 }
 
-QString singleValue(const QCommandLineParser& parser, const QCommandLineOption& option,
-                    const QString& what) {
+QString singleValue(const QCommandLineParser& parser, const QCommandLineOption& option) {
     const QStringList values = parser.values(option);
     if (values.size() > 1) {
-        throw usageError(QStringLiteral("%1 is given more than once.").arg(what));
+        throw usageError(
+            QStringLiteral("%1 is given more than once.").arg(typedName(parser, option)));
     }
     if (values.size() == 1 && values.front().isEmpty()) {
-        throw usageError(QStringLiteral("%1 is empty.").arg(what));
+        throw usageError(QStringLiteral("%1 is empty.").arg(typedName(parser, option)));
     }
     return values.value(0);
 }
 
+const std::map<QString, Command>& bookmarkCommands() {
+    static const std::map<QString, Command> commands{
+        {QStringLiteral("list"), Command::BookmarksList},
+        {QStringLiteral("add"), Command::BookmarksAdd},
+        {QStringLiteral("remove"), Command::BookmarksRemove},
+        {QStringLiteral("clear"), Command::BookmarksClear},
+        {QStringLiteral("lock-all"), Command::BookmarksLockAll},
+    };
+    return commands;
+}
+
+// The command and its arguments, from the positional arguments.
+void readCommand(const QStringList& positional, Arguments& arguments) {
+    if (positional.isEmpty()) {
+        throw usageError(QStringLiteral("No command given: use lock, unlock or bookmarks."));
+    }
+    const QString& name = positional.front();
+    if (name == u"lock" || name == u"unlock") {
+        arguments.command = name == u"lock" ? Command::Lock : Command::Unlock;
+        arguments.sources = positional.sliced(1);
+        if (arguments.sources.isEmpty()) {
+            throw usageError(QStringLiteral("No SOURCE file given."));
+        }
+        if (arguments.sources.contains(QString())) {
+            throw usageError(QStringLiteral("A SOURCE is empty."));
+        }
+        if (arguments.sources.count(kStandardStream) > 1) {
+            throw usageError(QStringLiteral("Standard input (\"-\") can be a SOURCE only once."));
+        }
+        return;
+    }
+    if (name != u"bookmarks") {
+        throw usageError(
+            QStringLiteral("Unknown command \"%1\": use lock, unlock or bookmarks.").arg(name));
+    }
+    const QString sub = positional.value(1);
+    const auto found = bookmarkCommands().find(sub);
+    if (found == bookmarkCommands().end()) {
+        throw usageError(
+            sub.isEmpty()
+                ? QStringLiteral("No bookmarks command given: use list, add, remove, clear or "
+                                 "lock-all.")
+                : QStringLiteral("Unknown bookmarks command \"%1\": use list, add, remove, clear "
+                                 "or lock-all.")
+                      .arg(sub));
+    }
+    arguments.command = found->second;
+    arguments.sources = positional.sliced(2);
+    const bool takesSource =
+        arguments.command == Command::BookmarksAdd || arguments.command == Command::BookmarksRemove;
+    if (takesSource && arguments.sources.isEmpty()) {
+        throw usageError(QStringLiteral("No SOURCE file given."));
+    }
+    const qsizetype allowed = takesSource ? 1 : 0;
+    if (arguments.sources.size() > allowed) {
+        throw usageError(
+            QStringLiteral("Unexpected argument \"%1\".").arg(arguments.sources[allowed]));
+    }
+    if (takesSource &&
+        (arguments.sources.front().isEmpty() || arguments.sources.front() == kStandardStream)) {
+        throw usageError(QStringLiteral("A bookmark needs a file as its SOURCE."));
+    }
+}
+
+// The command as it is typed.
+QString commandName(Command command) {
+    if (command == Command::Lock || command == Command::Unlock) {
+        return command == Command::Lock ? QStringLiteral("lock") : QStringLiteral("unlock");
+    }
+    for (const auto& [name, bookmarkCommand] : bookmarkCommands()) {
+        if (bookmarkCommand == command) {
+            return QStringLiteral("bookmarks ") + name;
+        }
+    }
+    return QString();
+}
+
+// Each option that the command has no use for is refused, rather than silently ignored.
+void refuseInapplicable(const QCommandLineParser& parser, const Options& o, Command command) {
+    QList<QCommandLineOption> applicable{o.quiet};
+    switch (command) {
+    case Command::Lock:
+    case Command::Unlock:
+        applicable += {o.output, o.outputDir, o.force, o.passwordStdin, o.passwordFile};
+        break;
+    case Command::BookmarksAdd:
+    case Command::BookmarksRemove:
+        applicable += o.output;
+        break;
+    case Command::BookmarksLockAll:
+        applicable += {o.force, o.passwordStdin, o.passwordFile};
+        break;
+    case Command::BookmarksList:
+    case Command::BookmarksClear:
+        break;
+    }
+    for (const QCommandLineOption& option : o.all()) {
+        const bool fits = std::any_of(applicable.begin(), applicable.end(),
+                                      [&](const auto& a) { return a.names() == option.names(); });
+        if (!fits && parser.isSet(option)) {
+            throw usageError(QStringLiteral("%1 does not apply to %2.")
+                                 .arg(typedName(parser, option), commandName(command)));
+        }
+    }
+}
+
+void readPasswordRoute(const QCommandLineParser& parser, const Options& o, Arguments& arguments) {
+    arguments.passwordFile = singleValue(parser, o.passwordFile);
+    if (parser.isSet(o.passwordStdin) && parser.isSet(o.passwordFile)) {
+        throw usageError(
+            QStringLiteral("Give either %1 or %2, not both.")
+                .arg(typedName(parser, o.passwordStdin), typedName(parser, o.passwordFile)));
+    }
+    if (parser.isSet(o.passwordStdin)) {
+        if (arguments.readsStandardInput()) {
+            throw usageError(QStringLiteral("%1 cannot be used when a SOURCE is \"-\": standard "
+                                            "input carries the data. Type the password at the "
+                                            "prompt or use --password-file.")
+                                 .arg(typedName(parser, o.passwordStdin)));
+        }
+        arguments.passwordSource = PasswordSource::Stdin;
+    } else if (parser.isSet(o.passwordFile)) {
+        arguments.passwordSource = PasswordSource::File;
+    }
+}
+
+// Where the outputs of lock and unlock go.
+void readOutputs(const QCommandLineParser& parser, const Options& o, Arguments& arguments) {
+    const QString outputName = typedName(parser, o.output);
+    if (arguments.readsStandardInput() && arguments.sources.size() > 1) {
+        throw usageError(QStringLiteral("Standard input (\"-\") is locked or unlocked on its own, "
+                                        "with -o OUTPUT; give it as the only SOURCE."));
+    }
+    if (!arguments.output.isEmpty() && !arguments.outputDir.isEmpty()) {
+        throw usageError(QStringLiteral("Give either %1 or %2, not both.")
+                             .arg(outputName, typedName(parser, o.outputDir)));
+    }
+    if (!arguments.output.isEmpty() && arguments.sources.size() > 1) {
+        throw usageError(QStringLiteral("%1 is only allowed with one SOURCE; use --output-dir "
+                                        "for several.")
+                             .arg(outputName));
+    }
+    if (arguments.readsStandardInput() && arguments.output.isEmpty()) {
+        throw usageError(QStringLiteral("Reading standard input (\"-\") needs %1 OUTPUT: there "
+                                        "is no name to derive one from.")
+                             .arg(parser.isSet(o.output) ? outputName : QStringLiteral("-o")));
+    }
+}
+
 } // namespace
+
+QList<QCommandLineOption> commandLineOptions() {
+    return Options().all();
+}
 
 CommandLine parseCommandLine(const QStringList& commandLine) {
     refusePasswordArgument(commandLine);
 
+    const Options o;
     QCommandLineParser parser;
-    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QString());
-    const QCommandLineOption version(QStringLiteral("version"), QString());
-    const QCommandLineOption output({QStringLiteral("o"), QStringLiteral("output")}, QString(),
-                                    QStringLiteral("OUTPUT"));
-    const QCommandLineOption force(QStringLiteral("force"), QString());
-    const QCommandLineOption passwordStdin(QStringLiteral("password-stdin"), QString());
-    const QCommandLineOption passwordFile(QStringLiteral("password-file"), QString(),
-                                          QStringLiteral("FILE"));
-    parser.addOptions({help, version, output, force, passwordStdin, passwordFile});
-
+    parser.addOptions(o.all());
     if (!parser.parse(commandLine)) {
-        throw usageError(parser.errorText());
+        throw usageError(parseError(parser));
     }
     CommandLine result;
-    if (parser.isSet(help)) {
-        result.helpRequested = true;
+    if (parser.isSet(o.help)) {
+        result.request = CommandLine::Request::Help;
         return result;
     }
-    if (parser.isSet(version)) {
-        result.versionRequested = true;
+    if (parser.isSet(o.version)) {
+        result.request = CommandLine::Request::Version;
         return result;
     }
 
-    const QStringList positional = parser.positionalArguments();
-    if (positional.isEmpty()) {
-        throw usageError(QStringLiteral("No command given: use lock or unlock."));
-    }
     Arguments& arguments = result.arguments;
-    arguments.command = commandNamed(positional.front());
-    if (positional.size() < 2 || positional[1].isEmpty()) {
-        throw usageError(QStringLiteral("No SOURCE file given."));
-    }
-    if (positional.size() > 2) {
-        throw usageError(QStringLiteral("Unexpected argument '%1'.").arg(positional[2]));
-    }
-    arguments.source = positional[1];
-
-    arguments.output = singleValue(parser, output, QStringLiteral("The output name"));
-    if (arguments.output.isEmpty()) {
-        arguments.output =
-            outputPathFor(arguments.source,
-                          arguments.command == Command::Lock ? NameRule::Lock : NameRule::Unlock);
-    }
-    arguments.force = parser.isSet(force);
-
-    arguments.passwordFile = singleValue(parser, passwordFile, QStringLiteral("The password file"));
-    if (parser.isSet(passwordStdin) && parser.isSet(passwordFile)) {
-        throw usageError(QStringLiteral("Give either --password-stdin or --password-file, not "
-                                        "both."));
-    }
-    if (parser.isSet(passwordStdin)) {
-        arguments.passwordSource = PasswordSource::Stdin;
-    } else if (parser.isSet(passwordFile)) {
-        arguments.passwordSource = PasswordSource::File;
+    readCommand(parser.positionalArguments(), arguments);
+    refuseInapplicable(parser, o, arguments.command);
+    arguments.output = singleValue(parser, o.output);
+    arguments.outputDir = singleValue(parser, o.outputDir);
+    arguments.force = parser.isSet(o.force);
+    arguments.quiet = parser.isSet(o.quiet);
+    readPasswordRoute(parser, o, arguments);
+    if (arguments.command == Command::Lock || arguments.command == Command::Unlock) {
+        readOutputs(parser, o, arguments);
+    } else if (arguments.output == kStandardStream) {
+        throw usageError(QStringLiteral("A bookmark needs a file as its output, not standard "
+                                        "output (\"-\")."));
+    } else if (arguments.command == Command::BookmarksRemove && !arguments.output.isEmpty() &&
+               arguments.sources.front().contains(u'=')) {
+        throw usageError(QStringLiteral("A whole bookmark line names its output already; leave "
+                                        "out %1.")
+                             .arg(typedName(parser, o.output)));
     }
     return result;
-}
-
-QString helpText() {
-    return QStringLiteral(
-        "Usage: kelvane-cli lock SOURCE [-o OUTPUT] [--force] [PASSWORD OPTION]\n"
-        "   or: kelvane-cli unlock SOURCE [-o OUTPUT] [--force] [PASSWORD OPTION]\n"
-        "\n"
-        "Locks or unlocks SOURCE with a password into a new file. SOURCE itself is never\n"
-        "changed. Locking and unlocking are the same transform: unlocking a locked file with\n"
-        "the password it was locked with gives the original back; a wrong password gives other\n"
-        "bytes without any warning.\n"
-        "\n"
-        "OUTPUT defaults to a name beside SOURCE:\n"
-        "  lock    report.txt -> report_locked.txt    README -> README.locked\n"
-        "  unlock  report_locked.txt -> report_unlocked.txt\n"
-        "\n"
-        "Options:\n"
-        "  -o, --output OUTPUT   write to OUTPUT instead of the default name\n"
-        "  --force               replace an existing OUTPUT; it is replaced in one step once\n"
-        "                        the new content is complete, and left as it was on failure\n"
-        "  --password-stdin      read the password from the first line of standard input\n"
-        "  --password-file FILE  read the password from the first line of FILE\n"
-        "  -h, --help            show this help\n"
-        "  --version             show the version\n"
-        "\n"
-        "Without a password option the password is asked on the terminal without echo, twice\n"
-        "when locking. It is never taken from the command line. Every route takes the first\n"
-        "line without its line end (\"\\n\" or \"\\r\\n\"), so \"pw\", \"pw\\n\" and "
-        "\"pw\\r\\n\\n\" are\n"
-        "the same password. It may hold only characters of the Windows-1252 character set and\n"
-        "must not be empty.\n"
-        "\n"
-        "Nothing is printed on success. When standard error is a terminal, large files show\n"
-        "their progress there.\n"
-        "\n"
-        "Exit codes:\n"
-        "  0  done\n"
-        "  1  SOURCE cannot be read, or OUTPUT cannot be written\n"
-        "  2  bad usage\n"
-        "  3  refused: OUTPUT exists (use --force; a link there is replaced, never written\n"
-        "     through), is a folder, device, pipe or socket, or is SOURCE itself\n"
-        "  4  password problem: none available, empty, a character outside the character\n"
-        "     set, or the two entries differ\n");
 }
 
 } // namespace kelvane::cli

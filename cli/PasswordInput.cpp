@@ -4,6 +4,7 @@
 #include "Cipher.h"
 #include "EngineError.h"
 #include "ExitCode.h"
+#include "Messages.h"
 #include "Terminal.h"
 
 #include <QFile>
@@ -78,10 +79,10 @@ QString fromFile(const QString& path) {
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         throw passwordError(QStringLiteral("Cannot read the password file %1: %2")
-                                .arg(path, QString::fromLocal8Bit(std::strerror(errno))));
+                                .arg(quoted(path), QString::fromLocal8Bit(std::strerror(errno))));
     }
     try {
-        const QByteArray line = passwordLine(fd, true, QStringLiteral("the file ") + path);
+        const QByteArray line = passwordLine(fd, true, QStringLiteral("the file ") + quoted(path));
         ::close(fd);
         return decode(line);
     } catch (...) {
@@ -90,25 +91,31 @@ QString fromFile(const QString& path) {
     }
 }
 
-QString askOnce(const char* prompt) {
+QString askOnce(const ControllingTerminal& terminal, const char* prompt) {
     QByteArray line;
     {
         // Echo goes off before the prompt shows, so nothing typed after it can echo.
-        const EchoOff echoOff(STDIN_FILENO);
-        writeToStderr(prompt);
-        line = passwordLine(STDIN_FILENO, false, QStringLiteral("the terminal"));
+        const EchoOff echoOff(terminal.handle());
+        writeAll(terminal.handle(), prompt);
+        line = passwordLine(terminal.handle(), false, QStringLiteral("the terminal"));
     }
     return decode(line);
 }
 
-QString fromTerminal(bool confirm) {
-    if (!isTerminal(STDIN_FILENO)) {
-        throw passwordError(QStringLiteral("No password: standard input is not a terminal; use "
-                                           "--password-stdin or --password-file."));
+// Asked on the controlling terminal, as ssh and gpg ask, so that standard input and output
+// stay free for data.
+QString fromTerminal(bool confirm, bool stdinCarriesData) {
+    const ControllingTerminal terminal;
+    if (!terminal.isOpen()) {
+        throw passwordError(stdinCarriesData
+                                ? QStringLiteral("No password: there is no terminal to ask on; "
+                                                 "use --password-file.")
+                                : QStringLiteral("No password: there is no terminal to ask on; "
+                                                 "use --password-stdin or --password-file."));
     }
-    QString password = askOnce("Password: ");
+    QString password = askOnce(terminal, "Password: ");
     check(password);
-    if (confirm && askOnce("Repeat password: ") != password) {
+    if (confirm && askOnce(terminal, "Repeat password: ") != password) {
         throw passwordError(QStringLiteral("The two passwords do not match."));
     }
     return password;
@@ -131,7 +138,7 @@ QString readPassword(const Arguments& arguments) {
     case PasswordSource::Terminal:
         break;
     }
-    return fromTerminal(arguments.command == Command::Lock);
+    return fromTerminal(arguments.locks(), arguments.readsStandardInput());
 }
 
 } // namespace kelvane::cli

@@ -10,8 +10,8 @@ namespace {
 constexpr auto kRedrawInterval = std::chrono::milliseconds(250);
 }
 
-ProgressLine::ProgressLine(QByteArray label, std::uint64_t totalBytes)
-    : m_enabled(totalBytes >= kProgressMinimum && isTerminal(STDERR_FILENO)),
+ProgressLine::ProgressLine(QByteArray label, std::uint64_t totalBytes, bool wanted)
+    : m_enabled(wanted && totalBytes >= kProgressMinimum && isTerminal(STDERR_FILENO)),
       m_label(std::move(label)) {}
 
 ProgressLine::~ProgressLine() {

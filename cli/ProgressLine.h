@@ -13,10 +13,11 @@ namespace kelvane::cli {
 inline constexpr std::uint64_t kProgressMinimum = 64ull * 1024 * 1024;
 
 // A percentage line on stderr, redrawn in place with "\r" a few times a second while a large
-// file is transformed, and cleared when done. Shown only when stderr is a terminal.
+// file is transformed, and cleared when done. Shown only when stderr is a terminal, and only
+// when `wanted`.
 class ProgressLine {
 public:
-    ProgressLine(QByteArray label, std::uint64_t totalBytes);
+    ProgressLine(QByteArray label, std::uint64_t totalBytes, bool wanted = true);
     ~ProgressLine();
     ProgressLine(const ProgressLine&) = delete;
     ProgressLine& operator=(const ProgressLine&) = delete;

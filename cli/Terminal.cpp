@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <csignal>
 
+#include <fcntl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -52,19 +53,33 @@ bool isTerminal(int fd) {
     return ::isatty(fd) == 1;
 }
 
-void writeToStderr(QByteArrayView text) {
+bool writeAll(int fd, QByteArrayView text) {
     const char* data = text.data();
     qsizetype left = text.size();
     while (left > 0) {
-        const ssize_t written = ::write(STDERR_FILENO, data, static_cast<std::size_t>(left));
+        const ssize_t written = ::write(fd, data, static_cast<std::size_t>(left));
         if (written < 0 && errno == EINTR) {
             continue;
         }
         if (written <= 0) {
-            return;
+            return false;
         }
         data += written;
         left -= written;
+    }
+    return true;
+}
+
+void writeToStderr(QByteArrayView text) {
+    writeAll(STDERR_FILENO, text);
+}
+
+ControllingTerminal::ControllingTerminal()
+    : m_fd(::open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC)) {}
+
+ControllingTerminal::~ControllingTerminal() {
+    if (m_fd >= 0) {
+        ::close(m_fd);
     }
 }
 

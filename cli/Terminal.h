@@ -7,8 +7,28 @@ namespace kelvane::cli {
 
 bool isTerminal(int fd);
 
+// Writes all of `text` to `fd` at once, without buffering. False when that failed.
+bool writeAll(int fd, QByteArrayView text);
+
 // Writes `text` to stderr at once, without buffering.
 void writeToStderr(QByteArrayView text);
+
+// The terminal that controls this process (/dev/tty), open for reading and writing while this
+// object lives: the place to ask for a password even when standard input and output are pipes.
+// Not open when the process has no controlling terminal.
+class ControllingTerminal {
+public:
+    ControllingTerminal();
+    ~ControllingTerminal();
+    ControllingTerminal(const ControllingTerminal&) = delete;
+    ControllingTerminal& operator=(const ControllingTerminal&) = delete;
+
+    bool isOpen() const { return m_fd >= 0; }
+    int handle() const { return m_fd; }
+
+private:
+    int m_fd = -1;
+};
 
 enum class LineStatus { Read, Failed, TooLong };
 

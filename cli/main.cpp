@@ -1,56 +1,62 @@
 #include "Arguments.h"
+#include "BookmarkCommands.h"
 #include "EngineError.h"
 #include "ExitCode.h"
-#include "KelvaneVersion.h"
+#include "LockAll.h"
+#include "Messages.h"
 #include "Terminal.h"
-#include "Transform.h"
+#include "TransformRun.h"
 
 #include <QCoreApplication>
 
-#include <cstdio>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+
+#include <unistd.h>
 
 using namespace kelvane;
 using namespace kelvane::cli;
 
 namespace {
 
-// Every refusal and failure is one line on stderr.
-void reportError(QString message) {
-    message.replace(u'\n', u' ').replace(u'\r', u' ');
-    writeToStderr(QStringLiteral("kelvane-cli: %1\n").arg(message).toUtf8());
+ExitCode print(const QString& text) {
+    if (writeAll(STDOUT_FILENO, text.toUtf8())) {
+        return ExitCode::Done;
+    }
+    reportError(QStringLiteral("Cannot write standard output: %1")
+                    .arg(QString::fromLocal8Bit(std::strerror(errno))));
+    return ExitCode::ReadWriteFailure;
 }
 
-ExitCode exitCodeFor(EngineError::Kind kind) {
-    switch (kind) {
-    case EngineError::Kind::Overflow:
-    case EngineError::Kind::Charset:
-    case EngineError::Kind::EmptyPassword:
-        return ExitCode::PasswordProblem;
-    case EngineError::Kind::SameFile:
-    case EngineError::Kind::OutputExists:
-    case EngineError::Kind::OutputNotFile:
-        return ExitCode::Refused;
-    case EngineError::Kind::Read:
-    case EngineError::Kind::Write:
-    case EngineError::Kind::Busy:
-    case EngineError::Kind::Cancelled:
+ExitCode runCommand(const Arguments& arguments) {
+    switch (arguments.command) {
+    case Command::Lock:
+    case Command::Unlock:
+        return TransformRun(arguments).run();
+    case Command::BookmarksLockAll:
+        return LockAll(arguments).run();
+    case Command::BookmarksList:
+    case Command::BookmarksAdd:
+    case Command::BookmarksRemove:
+    case Command::BookmarksClear:
         break;
     }
-    return ExitCode::ReadWriteFailure;
+    return BookmarkCommands(arguments).run();
 }
 
 ExitCode run(const QStringList& commandLine) {
     try {
         const CommandLine parsed = parseCommandLine(commandLine);
-        if (parsed.helpRequested || parsed.versionRequested) {
-            const QByteArray text = parsed.helpRequested
-                                        ? helpText().toUtf8()
-                                        : QByteArrayLiteral("kelvane-cli " KELVANE_VERSION "\n");
-            std::fwrite(text.constData(), 1, static_cast<std::size_t>(text.size()), stdout);
-            return std::fflush(stdout) == 0 ? ExitCode::Done : ExitCode::ReadWriteFailure;
+        switch (parsed.request) {
+        case CommandLine::Request::Help:
+            return print(helpText());
+        case CommandLine::Request::Version:
+            return print(versionText());
+        case CommandLine::Request::Run:
+            break;
         }
-        runTransform(parsed.arguments);
-        return ExitCode::Done;
+        return runCommand(parsed.arguments);
     } catch (const CliError& error) {
         reportError(error.message());
         return error.code();
@@ -67,5 +73,8 @@ ExitCode run(const QStringList& commandLine) {
 
 int main(int argc, char* argv[]) {
     const QCoreApplication application(argc, argv);
+    // A reader that goes away (`kelvane-cli unlock x -o - | head`) is then a write error with its
+    // message and exit code, not a silent death by signal.
+    std::signal(SIGPIPE, SIG_IGN);
     return static_cast<int>(run(QCoreApplication::arguments()));
 }

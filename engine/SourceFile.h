@@ -23,6 +23,8 @@ public:
     SourceFile& operator=(const SourceFile&) = delete;
 
     const QString& path() const { return m_path; }
+    // The open file, for checks that need it; the file stays this object's.
+    int handle() const { return m_fd; }
     std::uint64_t size() const { return static_cast<std::uint64_t>(m_status.st_size); }
     // The read/write/execute bits of the file.
     unsigned permissions() const { return m_status.st_mode & 0777; }

@@ -66,16 +66,19 @@ for page in kelvane:kelvane-cli kelvane-cli:kelvane; do
     for expected in "$name - lock and unlock files" "--version" "$other(1)" "SECURITY"; do
         grep -qF -- "$expected" <<<"$text" || fail "man page $name(1) lacks '$expected'"
     done
-    if [ "$name" = kelvane-cli ]; then # both usage lines in the synopsis
-        sed -n '/^SYNOPSIS/,/^DESCRIPTION/p' <<<"$text" | grep -q "kelvane-cli unlock SOURCE" ||
-            fail "the synopsis of kelvane-cli(1) lacks the unlock command"
+    if [ "$name" = kelvane-cli ]; then # every usage line in the synopsis
+        synopsis=$(sed -n '/^SYNOPSIS/,/^DESCRIPTION/p' <<<"$text")
+        for command in "lock SOURCE" "unlock SOURCE" "bookmarks list" "bookmarks lock-all"; do
+            grep -q "kelvane-cli .*$command" <<<"$synopsis" ||
+                fail "the synopsis of kelvane-cli(1) lacks '$command'"
+        done
     fi
 done
 
 # The completion is installed where bash-completion looks, and completes.
 completion=$share/bash-completion/completions/kelvane-cli
 if [ -f "$completion" ]; then
-    mkdir "$work/files" && touch "$work/files/report.txt" "$work/files/pw.txt"
+    mkdir -p "$work/files/folder" && touch "$work/files/report.txt" "$work/files/pw.txt"
     complete_words() { # CURRENT WORD...: the words before the one being completed, then it
         (
             cd "$work/files"
@@ -95,16 +98,23 @@ if [ -f "$completion" ]; then
         got=$(complete_words "$current" $words)
         [ "$got" = "$expected" ] || fail "completing '$words $current' gives '$got', not '$expected'"
     done <<'ROWS'
-kelvane-cli||lock unlock 
+kelvane-cli||bookmarks lock unlock 
 kelvane-cli|un|unlock 
+kelvane-cli bookmarks||add clear list lock-all remove 
+kelvane-cli bookmarks|lo|lock-all 
+kelvane-cli bookmarks add|rep|report.txt 
+kelvane-cli bookmarks list|rep| 
+kelvane-cli lock a b|rep|report.txt 
+kelvane-cli lock report.txt --output-dir|f|folder 
 kelvane-cli lock|rep|report.txt 
 kelvane-cli lock report.txt|--pass|--password-file --password-stdin 
 kelvane-cli lock report.txt --password-file|p|pw.txt 
 kelvane-cli lock report.txt --password-file =|p|pw.txt 
-kelvane-cli lock report.txt --password-file|=|pw.txt report.txt 
+kelvane-cli lock report.txt --password-file|=|folder pw.txt report.txt 
 kelvane-cli -o x|lo|lock 
 kelvane-cli --password-file = x|un|unlock 
 kelvane-cli|--ver|--version 
+kelvane-cli lock|--q|--quiet 
 ROWS
 else
     fail "no bash completion at $completion"

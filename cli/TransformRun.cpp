@@ -1,0 +1,200 @@
+#include "TransformRun.h"
+
+#include "AtomicOutput.h"
+#include "EngineError.h"
+#include "Messages.h"
+#include "OutputName.h"
+#include "PasswordInput.h"
+#include "ProgressLine.h"
+#include "RndCrypt.h"
+#include "SourceFile.h"
+#include "StreamCrypt.h"
+#include "Terminal.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace kelvane::cli {
+
+namespace {
+
+const QString kStandardInput = QStringLiteral("standard input");
+const QString kStandardOutput = QStringLiteral("standard output");
+
+// A file made from standard input has no source whose permissions it could take: it stays
+// private to its owner.
+constexpr unsigned kStreamedFilePermissions = 0600;
+
+CliError refusal(const QString& message) {
+    return CliError(ExitCode::Refused, message);
+}
+
+// Two spellings of one output path, as far as they can be told apart before it exists.
+QString outputKey(const QString& path) {
+    const QFileInfo info(path);
+    const QString canonical = info.canonicalFilePath();
+    return canonical.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : canonical;
+}
+
+bool isStandardStream(const QString& path) {
+    return path == kStandardStream;
+}
+
+} // namespace
+
+TransformRun::TransformRun(const Arguments& arguments) : m_arguments(arguments) {
+    for (const QString& source : arguments.sources) {
+        m_jobs.push_back(
+            {source, arguments.output.isEmpty() ? outputFor(source) : arguments.output});
+    }
+}
+
+QString TransformRun::outputFor(const QString& source) const {
+    const QString beside = outputPathFor(
+        source, m_arguments.command == Command::Lock ? NameRule::Lock : NameRule::Unlock);
+    if (m_arguments.outputDir.isEmpty()) {
+        return beside;
+    }
+    return QDir(m_arguments.outputDir).filePath(beside.mid(fileNameStart(beside)));
+}
+
+ExitCode TransformRun::run() {
+    if (!m_arguments.outputDir.isEmpty() && !QFileInfo(m_arguments.outputDir).isDir()) {
+        throw CliError(ExitCode::ReadWriteFailure,
+                       QStringLiteral("The output folder %1 does not exist or is not a folder.")
+                           .arg(quoted(m_arguments.outputDir)));
+    }
+    std::vector<const Job*> runnable;
+    for (std::size_t i = 0; i < m_jobs.size(); ++i) {
+        try {
+            check(i);
+            runnable.push_back(&m_jobs[i]);
+        } catch (const CliError& error) {
+            fail(m_jobs[i], error.code(), error.message());
+        } catch (const EngineError& error) {
+            fail(m_jobs[i], exitCodeFor(error.kind()), error.message());
+        }
+    }
+
+    int done = 0;
+    if (!runnable.empty()) {
+        try {
+            const QString password = readPassword(m_arguments);
+            for (const Job* job : runnable) {
+                try {
+                    transform(*job, password);
+                    ++done;
+                } catch (const EngineError& error) {
+                    fail(*job, exitCodeFor(error.kind()), error.message());
+                }
+            }
+        } catch (const CliError& error) {
+            reportError(error.message());
+            m_code = worse(m_code, error.code());
+        }
+    }
+
+    if (m_jobs.size() > 1 && !m_arguments.quiet) {
+        reportNotice(QStringLiteral("%1 %2 of %3 files")
+                         .arg(m_arguments.command == Command::Lock ? QStringLiteral("locked")
+                                                                   : QStringLiteral("unlocked"))
+                         .arg(done)
+                         .arg(m_jobs.size()));
+    }
+    return m_code;
+}
+
+void TransformRun::check(std::size_t index) {
+    const Job& job = m_jobs[index];
+    if (!isStandardStream(job.source)) {
+        SourceFile::check(job.source);
+    }
+    if (isStandardStream(job.output)) {
+        checkStandardOutput(job);
+        return;
+    }
+    if (!isStandardStream(job.source) && isSameFile(job.source, job.output)) {
+        throw refusal(QStringLiteral("The output %1 is the source file itself; choose another "
+                                     "output name.")
+                          .arg(quoted(job.output)));
+    }
+    // Writing one SOURCE's output over another SOURCE would destroy that file, before or after
+    // it is read.
+    for (std::size_t other = 0; other < m_jobs.size(); ++other) {
+        if (other != index && !isStandardStream(m_jobs[other].source) &&
+            isSamePlace(job.output, m_jobs[other].source)) {
+            throw refusal(QStringLiteral("The output %1 is another SOURCE of this run, which it "
+                                         "would overwrite.")
+                              .arg(quoted(job.output)));
+        }
+    }
+    const QString key = outputKey(job.output);
+    if (m_claimedOutputs.contains(key)) {
+        throw refusal(QStringLiteral("The output %1 is also the output of an earlier SOURCE.")
+                          .arg(quoted(job.output)));
+    }
+    try {
+        checkOutputPlace(job.output, m_arguments.force ? Replace::Existing : Replace::Nothing);
+    } catch (const EngineError& error) {
+        if (error.kind() != EngineError::Kind::OutputExists) {
+            throw;
+        }
+        // A link counts as well, dangling or not: it is replaced, never written through.
+        throw refusal(QStringLiteral("The output %1 already exists; use --force to replace it.")
+                          .arg(quoted(job.output)));
+    }
+    m_claimedOutputs.append(key);
+}
+
+void TransformRun::checkStandardOutput(const Job& job) const {
+    if (isTerminal(STDOUT_FILENO) && !m_arguments.force) {
+        throw refusal(QStringLiteral("Standard output is a terminal, and the output is binary; "
+                                     "redirect it to a file or a pipe, or use --force."));
+    }
+    struct stat out {};
+    struct stat in {};
+    if (!isStandardStream(job.source) && ::fstat(STDOUT_FILENO, &out) == 0 &&
+        ::stat(QFile::encodeName(job.source).constData(), &in) == 0 && S_ISREG(out.st_mode) &&
+        in.st_dev == out.st_dev && in.st_ino == out.st_ino) {
+        throw refusal(QStringLiteral("Standard output is the source file %1 itself; nothing was "
+                                     "written.")
+                          .arg(quoted(job.source)));
+    }
+}
+
+void TransformRun::transform(const Job& job, const QString& password) const {
+    const bool lock = m_arguments.command == Command::Lock;
+    const QByteArray label = QByteArray(lock ? "Locking" : "Unlocking") +
+                             (m_jobs.size() > 1 ? ' ' + QFile::encodeName(job.source) : "");
+    const Replace replace = m_arguments.force ? Replace::Existing : Replace::Nothing;
+    if (!isStandardStream(job.source) && !isStandardStream(job.output)) {
+        ProgressLine progress(label, QFileInfo(job.source).size(), !m_arguments.quiet);
+        RndCrypt(job.source, job.output, password, progress.step(), replace);
+        return;
+    }
+    StreamInput input = isStandardStream(job.source)
+                            ? StreamInput::descriptor(STDIN_FILENO, kStandardInput)
+                            : StreamInput::file(job.source);
+    StreamOutput output = isStandardStream(job.output)
+                              ? StreamOutput::descriptor(STDOUT_FILENO, kStandardOutput)
+                              : StreamOutput::file(job.output, replace, kStreamedFilePermissions);
+    ProgressLine progress(label, input.size(), !m_arguments.quiet);
+    RndCryptStream(input, output, password, progress.step());
+}
+
+void TransformRun::fail(const Job& job, ExitCode code, const QString& message) {
+    QString shown = message;
+    for (const QString& path : {job.source, job.output}) {
+        if (!isStandardStream(path) && !shown.contains(quoted(path))) {
+            shown = withQuotedPath(shown, path);
+        }
+    }
+    reportError(shown);
+    m_code = worse(m_code, code);
+}
+
+} // namespace kelvane::cli

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "Arguments.h"
+#include "ExitCode.h"
+
+#include <QString>
+
+#include <vector>
+
+namespace kelvane::cli {
+
+// lock and unlock: every SOURCE into its output, with one password.
+//
+// Everything that can be refused is refused before the password is asked, so that nobody types
+// a password for a run that cannot happen; the engine refuses again when it writes. A SOURCE that
+// is refused or fails is reported in one line and the run goes on with the next one. "-" stands
+// for standard input as a SOURCE and standard output as the output.
+class TransformRun {
+public:
+    explicit TransformRun(const Arguments& arguments);
+
+    // Runs every SOURCE and returns the highest exit code met. Throws CliError when the run as a
+    // whole cannot start.
+    ExitCode run();
+
+private:
+    struct Job {
+        QString source;
+        QString output;
+    };
+
+    QString outputFor(const QString& source) const;
+    // Throws CliError when `m_jobs[index]` cannot run; on success claims its output.
+    void check(std::size_t index);
+    void checkStandardOutput(const Job& job) const;
+    void transform(const Job& job, const QString& password) const;
+    void fail(const Job& job, ExitCode code, const QString& message);
+
+    const Arguments& m_arguments;
+    std::vector<Job> m_jobs;
+    QStringList m_claimedOutputs;
+    ExitCode m_code = ExitCode::Done;
+};
+
+} // namespace kelvane::cli
