@@ -63,7 +63,7 @@ void BookmarkCommands::list() const {
     if (!writeAll(STDOUT_FILENO, text)) {
         throw CliError(ExitCode::ReadWriteFailure,
                        QStringLiteral("Cannot write standard output: %1")
-                           .arg(QString::fromLocal8Bit(std::strerror(errno))));
+                           .arg(EngineError::systemReason(errno) + u'.'));
     }
 }
 

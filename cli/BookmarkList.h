@@ -21,8 +21,8 @@ public:
     QStringList& entries() { return m_entries; }
     const QStringList& entries() const { return m_entries; }
 
-    // Writes the whole list, to the file the window saves to. Throws CliError(ReadWriteFailure); the file on disk then stays as it
-    // was.
+    // Writes the whole list, to the file the window saves to. Throws CliError(ReadWriteFailure);
+    // the file on disk then stays as it was.
     void save() const;
 
 private:

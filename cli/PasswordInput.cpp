@@ -41,7 +41,7 @@ QByteArray passwordLine(int fd, bool wholeBlocks, const QString& from) {
     }
     if (status == LineStatus::Failed) {
         throw passwordError(QStringLiteral("Cannot read the password from %1: %2")
-                                .arg(from, QString::fromLocal8Bit(std::strerror(errno))));
+                                .arg(from, EngineError::systemReason(errno) + u'.'));
     }
     return line;
 }
@@ -79,7 +79,7 @@ QString fromFile(const QString& path) {
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         throw passwordError(QStringLiteral("Cannot read the password file %1: %2")
-                                .arg(quoted(path), QString::fromLocal8Bit(std::strerror(errno))));
+                                .arg(quoted(path), EngineError::systemReason(errno) + u'.'));
     }
     try {
         const QByteArray line = passwordLine(fd, true, QStringLiteral("the file ") + quoted(path));

@@ -25,7 +25,7 @@ ExitCode print(const QString& text) {
         return ExitCode::Done;
     }
     reportError(QStringLiteral("Cannot write standard output: %1")
-                    .arg(QString::fromLocal8Bit(std::strerror(errno))));
+                    .arg(EngineError::systemReason(errno) + u'.'));
     return ExitCode::ReadWriteFailure;
 }
 

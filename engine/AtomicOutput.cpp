@@ -21,10 +21,6 @@ namespace {
 
 constexpr int kNameAttempts = 100;
 
-QString systemReason(int error) {
-    return QString::fromLocal8Bit(std::strerror(error));
-}
-
 OutputPlace placeOf(const struct stat& status) {
     if (S_ISREG(status.st_mode)) {
         return OutputPlace::File;
@@ -241,7 +237,7 @@ void AtomicOutput::write(const std::uint8_t* data, std::size_t size) {
             failErrno();
         }
         if (wrote == 0) {
-            fail(systemReason(EIO));
+            fail(EngineError::systemReason(EIO));
         }
         data += wrote;
         size -= static_cast<std::size_t>(wrote);
@@ -404,12 +400,11 @@ void AtomicOutput::discard() noexcept {
 }
 
 void AtomicOutput::fail(const QString& reason) const {
-    throw EngineError(EngineError::Kind::Write,
-                      QStringLiteral("Cannot write %1: %2").arg(m_path, reason));
+    throw EngineError::writing(m_path, reason);
 }
 
 void AtomicOutput::failErrno() const {
-    fail(systemReason(errno));
+    fail(EngineError::systemReason(errno));
 }
 
 } // namespace kelvane

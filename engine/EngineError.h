@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <cstring>
 #include <stdexcept>
 
 namespace kelvane {
@@ -25,6 +26,18 @@ public:
     EngineError(Kind kind, const QString& message)
         : std::runtime_error(message.toStdString()), m_kind(kind), m_message(message) {}
 
+    // "Cannot read PATH: REASON." and "Cannot write PATH: REASON.", the reason as one sentence.
+    static EngineError reading(const QString& path, const QString& reason) {
+        return EngineError(Kind::Read,
+                           QStringLiteral("Cannot read %1: %2").arg(path, sentence(reason)));
+    }
+    static EngineError writing(const QString& path, const QString& reason) {
+        return EngineError(Kind::Write,
+                           QStringLiteral("Cannot write %1: %2").arg(path, sentence(reason)));
+    }
+    // The system's words for an error number.
+    static QString systemReason(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
+
     // What a yield step throws to stop a run.
     static EngineError cancelled() {
         return EngineError(Kind::Cancelled, QStringLiteral("Stopped before the end; nothing was "
@@ -35,6 +48,10 @@ public:
     const QString& message() const { return m_message; }
 
 private:
+    static QString sentence(const QString& reason) {
+        return reason.endsWith(QLatin1Char('.')) ? reason : reason + QLatin1Char('.');
+    }
+
     Kind m_kind;
     QString m_message;
 };

@@ -80,8 +80,7 @@ std::pair<Buffer, std::size_t> bufferFor(const SourceFile& input) {
         kChunkSize, (input.size() / kDirectAlignment + 1) * kDirectAlignment));
     Buffer buffer(static_cast<std::uint8_t*>(std::aligned_alloc(kDirectAlignment, size)));
     if (!buffer) {
-        throw EngineError(EngineError::Kind::Read,
-                          QStringLiteral("Cannot read %1: out of memory.").arg(input.path()));
+        throw EngineError::reading(input.path(), QStringLiteral("out of memory"));
     }
     return {std::move(buffer), size};
 }

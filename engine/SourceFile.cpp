@@ -14,10 +14,6 @@ namespace kelvane {
 
 namespace {
 
-QString systemReason(int error) {
-    return QString::fromLocal8Bit(std::strerror(error));
-}
-
 // Why a file of this mode cannot be read as a source, or the empty text for a regular file.
 QString notRegular(mode_t mode) {
     if (S_ISREG(mode)) {
@@ -35,11 +31,6 @@ QString notRegular(mode_t mode) {
     return QStringLiteral("it is a device, not a file.");
 }
 
-EngineError readError(const QString& path, const QString& reason) {
-    return EngineError(EngineError::Kind::Read,
-                       QStringLiteral("Cannot read %1: %2").arg(path, reason));
-}
-
 bool sameTime(const timespec& a, const timespec& b) {
     return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
 }
@@ -49,10 +40,10 @@ bool sameTime(const timespec& a, const timespec& b) {
 void SourceFile::check(const QString& path) {
     struct stat status {};
     if (::stat(QFile::encodeName(path).constData(), &status) != 0) {
-        throw readError(path, systemReason(errno) + QLatin1Char('.'));
+        throw EngineError::reading(path, EngineError::systemReason(errno));
     }
     if (const QString reason = notRegular(status.st_mode); !reason.isEmpty()) {
-        throw readError(path, reason);
+        throw EngineError::reading(path, reason);
     }
 }
 
@@ -63,12 +54,12 @@ SourceFile::SourceFile(const QString& path) : m_path(path) {
     m_fd =
         ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (m_fd < 0) {
-        fail(systemReason(errno));
+        fail(EngineError::systemReason(errno));
     }
     if (::fstat(m_fd, &m_status) != 0) {
         const int error = errno;
         ::close(m_fd);
-        fail(systemReason(error));
+        fail(EngineError::systemReason(error));
     }
     if (const QString reason = notRegular(m_status.st_mode); !reason.isEmpty()) {
         ::close(m_fd);
@@ -91,7 +82,7 @@ std::size_t SourceFile::read(std::uint8_t* buffer, std::size_t capacity) {
             continue;
         }
         if (got < 0) {
-            fail(systemReason(errno));
+            fail(EngineError::systemReason(errno));
         }
         m_done += static_cast<std::uint64_t>(got);
         if ((got == 0 && m_done < size()) || m_done > size()) {
@@ -115,7 +106,7 @@ void SourceFile::checkUnchanged() const {
 }
 
 void SourceFile::fail(const QString& reason) const {
-    throw readError(m_path, reason);
+    throw EngineError::reading(m_path, reason);
 }
 
 void SourceFile::failChanged() const {

@@ -19,10 +19,6 @@ namespace {
 // Pipes hand over at most 64 KiB at a time; a larger chunk only helps files.
 constexpr std::size_t kStreamChunk = 256 * 1024;
 
-QString systemReason(int error) {
-    return QString::fromLocal8Bit(std::strerror(error));
-}
-
 // A descriptor left non-blocking by whoever opened it (some shells and ssh do this to the
 // standard streams) is waited on instead of failing with EAGAIN.
 void waitFor(int fd, short events) {
@@ -83,9 +79,7 @@ std::size_t StreamInput::read(std::uint8_t* buffer, std::size_t capacity) {
         if (errno == EAGAIN) {
             waitFor(m_fd, POLLIN);
         } else if (errno != EINTR) {
-            throw EngineError(
-                EngineError::Kind::Read,
-                QStringLiteral("Cannot read %1: %2").arg(m_name, systemReason(errno)));
+            throw EngineError::reading(m_name, EngineError::systemReason(errno));
         }
     }
 }
@@ -123,9 +117,7 @@ void StreamOutput::write(const std::uint8_t* data, std::size_t size) {
         } else if (wrote < 0 && errno == EAGAIN) {
             waitFor(m_fd, POLLOUT);
         } else if (wrote == 0 || errno != EINTR) {
-            throw EngineError(EngineError::Kind::Write,
-                              QStringLiteral("Cannot write %1: %2")
-                                  .arg(m_name, systemReason(wrote == 0 ? EIO : errno)));
+            throw EngineError::writing(m_name, EngineError::systemReason(wrote == 0 ? EIO : errno));
         }
     }
 }
