@@ -39,9 +39,12 @@ void ApplyCommand::cmdApply_Click() {
                 run(job, *replace);
             }
         }
-    } catch (const std::exception&) {
-        // By now the run has put the window back in its ready state.
-        MsgBox(kFailed, vbExclamation, kError);
+    } catch (const EngineError& error) {
+        // By now the run has put the window back in its ready state. The legacy message stays;
+        // the engine's reason goes with it as the box's detailed text.
+        MsgBox(kFailed, vbExclamation, kError, error.message());
+    } catch (const std::exception& error) {
+        MsgBox(kFailed, vbExclamation, kError, QString::fromLocal8Bit(error.what()));
     }
 }
 

@@ -18,6 +18,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QListWidget>
@@ -197,7 +198,12 @@ void frmMain::lblRefresh_Click() {
 }
 
 void frmMain::lblOpenFolder_Click() {
-    OpenFolderInFileManager(m_controls.Dir1->Path());
+    const QString folder = m_controls.Dir1->Path();
+    if (!OpenFolderInFileManager(folder)) {
+        MsgBox(QStringLiteral("No file manager could be started to open the folder %1.")
+                   .arg(QDir::toNativeSeparators(folder)),
+               vbExclamation, QStringLiteral("Error"));
+    }
 }
 
 void frmMain::Label1_Click() {

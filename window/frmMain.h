@@ -56,6 +56,7 @@ public:
     void Drive1_Change();
     void Dir1_Change();
     void lblRefresh_Click();
+    // Tells the user when no file manager could be started.
     void lblOpenFolder_Click();
 
     // "Please Read".
