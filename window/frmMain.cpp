@@ -10,6 +10,7 @@
 #include "FormBuilder.h"
 #include "LongOperation.h"
 #include "MsgBox.h"
+#include "RunProgress.h"
 #include "Runtime.h"
 #include "vFile.h"
 #include "vFrame.h"
@@ -55,6 +56,7 @@ frmMain::frmMain(QWidget* parent)
         std::make_unique<BookmarkListFile>(*m_controls.List1, *m_vFile, *m_vParser, *m_vTools);
     connectEvents();
     addBusyCheck(&LongOperation::running);
+    m_progress = new RunProgress(*this, *m_controls.Picture1);
 }
 
 frmMain::~frmMain() = default;
@@ -246,9 +248,13 @@ void frmMain::focusInEvent(QFocusEvent* event) {
     Form_GotFocus();
 }
 
+// A close during a run asks whether to stop it; the window closes once the run has stopped.
 void frmMain::closeEvent(QCloseEvent* event) {
     if (isBusy()) {
         event->ignore();
+        if (LongOperation* run = LongOperation::current()) {
+            run->askToStop(true);
+        }
         return;
     }
     QWidget::closeEvent(event);
