@@ -57,6 +57,8 @@ frmMain::frmMain(QWidget* parent)
     connectEvents();
     addBusyCheck(&LongOperation::running);
     m_progress = new RunProgress(*this, *m_controls.Picture1);
+    m_controls.lblFileFrom->setWholeTextTip(true);
+    m_controls.lblFileTo->setWholeTextTip(true);
 }
 
 frmMain::~frmMain() = default;
