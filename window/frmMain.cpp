@@ -1,5 +1,6 @@
 #include "frmMain.h"
 
+#include "Accessibility.h"
 #include "BookmarkListFile.h"
 #include "ClickableLabel.h"
 #include "ControlLookup.h"
@@ -8,6 +9,7 @@
 #include "FileListBox.h"
 #include "FolderLauncher.h"
 #include "FormBuilder.h"
+#include "KeyboardCommands.h"
 #include "LongOperation.h"
 #include "MsgBox.h"
 #include "RunProgress.h"
@@ -57,6 +59,8 @@ frmMain::frmMain(QWidget* parent)
     connectEvents();
     addBusyCheck(&LongOperation::running);
     m_progress = new RunProgress(*this, *m_controls.Picture1);
+    new KeyboardCommands(*this);
+    describeForScreenReaders(*this);
     m_controls.lblFileFrom->setWholeTextTip(true);
     m_controls.lblFileTo->setWholeTextTip(true);
 }
