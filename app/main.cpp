@@ -1,4 +1,5 @@
 #include "CommandSets.h"
+#include "OpenPath.h"
 #include "frmMain.h"
 
 #include <QApplication>
@@ -12,5 +13,8 @@ int main(int argc, char* argv[]) {
     kelvane::attachCommandSets(window);
     window.Form_Load();
     window.show();
+    if (const QStringList arguments = QApplication::arguments(); arguments.size() > 1) {
+        kelvane::openPathWhenShown(window, arguments.at(1));
+    }
     return QApplication::exec();
 }

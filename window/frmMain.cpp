@@ -6,6 +6,7 @@
 #include "ControlLookup.h"
 #include "DirListBox.h"
 #include "DriveListBox.h"
+#include "FileDrop.h"
 #include "FileListBox.h"
 #include "FolderLauncher.h"
 #include "FormBuilder.h"
@@ -60,6 +61,7 @@ frmMain::frmMain(QWidget* parent)
     addBusyCheck(&LongOperation::running);
     m_progress = new RunProgress(*this, *m_controls.Picture1);
     new KeyboardCommands(*this);
+    new FileDrop(*this);
     describeForScreenReaders(*this);
     m_controls.lblFileFrom->setWholeTextTip(true);
     m_controls.lblFileTo->setWholeTextTip(true);
