@@ -123,9 +123,12 @@ void LongOperation::askToStop(bool thenClose) {
         m_close = m_close || thenClose;
         return;
     }
+    // The transform waits for the answer.
     m_asking = true;
+    m_window.progress().pause();
     const int answer = MsgBox(thenClose ? kStopAndClose : kStopNow, vbYesNo + vbQuestion,
                               QStringLiteral("Please confirm"));
+    m_window.progress().resume();
     m_asking = false;
     if (answer == vbYes) {
         m_stop = true;

@@ -79,6 +79,7 @@ void RunProgress::start() {
     m_ownTitle = m_window.windowTitle();
     m_startedAt = now();
     m_timeLeft.clear();
+    m_pausedAt = -1;
     m_running = true;
     m_shown = false;
     const QWidget& header = *m_bar->parentWidget();
@@ -113,6 +114,21 @@ void RunProgress::update(std::uint64_t done, std::uint64_t total, int file, int 
     const QString text = title(scaled / 10, file, files);
     if (m_window.windowTitle() != text) {
         m_window.setWindowTitle(text);
+    }
+}
+
+void RunProgress::pause() {
+    if (m_running && m_pausedAt < 0) {
+        m_pausedAt = now();
+    }
+}
+
+void RunProgress::resume() {
+    if (m_pausedAt >= 0) {
+        const qint64 waited = now() - m_pausedAt;
+        m_startedAt += waited;
+        m_estimatedAt += waited;
+        m_pausedAt = -1;
     }
 }
 

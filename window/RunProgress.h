@@ -32,6 +32,10 @@ public:
     void start();
     // `done` of `total` bytes of the whole run; `file` of `files` for a batch (0 files: one file).
     void update(std::uint64_t done, std::uint64_t total, int file = 0, int files = 0);
+    // The run waits (for the user's answer): that time counts neither towards the delay nor
+    // towards the time left.
+    void pause();
+    void resume();
     // The run is over: the bar goes and the window title is the window's own again.
     void finish();
 
@@ -49,6 +53,7 @@ private:
     QString m_ownTitle;
     qint64 m_startedAt = 0;
     qint64 m_estimatedAt = 0;
+    qint64 m_pausedAt = -1;
     QString m_timeLeft;
     bool m_running = false;
     bool m_shown = false;

@@ -88,7 +88,8 @@ class LongRunTest : public QObject {
 
 private slots:
     // The figures of the yields reach the title and the bar once the run has taken a second;
-    // the time left is estimated again at most once a second; the window's own title comes back.
+    // the time left is estimated again at most once a second and leaves out the time the run
+    // waited for an answer; the window's own title comes back.
     void progressFollowsTheYields() {
         DrivenProgress progress(1000);
         CommandWindow w;
@@ -99,24 +100,28 @@ private slots:
         const YieldStep batch = run.yieldStep({2, 3, 1000, 4000});
         const struct {
             qint64 now;
+            qint64 waited; // just before this yield, for an answer
             bool inBatch;
             std::uint64_t done, total;
             QString shown; // before the window's title; "": nothing shown
             int bar;
         } rows[] = {
-            {0, false, 0, 4000, "", 0},
-            {900, false, 1000, 4000, "", 0},
-            {1000, false, 1000, 4000, "25%, 3 s left", 250},
-            {1500, false, 2000, 4000, "50%, 3 s left", 500},
-            {2000, false, 2000, 4000, "50%, 2 s left", 500},
-            {3000, false, 3999, 4000, "99%, 1 s left", 999},
-            {4000, false, 4000, 4000, "100%", 1000},
-            {5000, true, 0, 1000, "25%, file 2 of 3, 15 s left", 250},
-            {65000, true, 1000, 1000, "50%, file 2 of 3, 1 min 5 s left", 500},
-            {5400000, true, 1000, 1000, "50%, file 2 of 3, 1 h 30 min left", 500},
+            {0, 0, false, 0, 4000, "", 0},
+            {900, 0, false, 1000, 4000, "", 0},
+            {1000, 0, false, 1000, 4000, "25%, 3 s left", 250},
+            {1500, 0, false, 2000, 4000, "50%, 3 s left", 500},
+            {2000, 0, false, 2000, 4000, "50%, 2 s left", 500},
+            {3000, 0, false, 3999, 4000, "99%, 1 s left", 999},
+            {4000, 0, false, 4000, 4000, "100%", 1000},
+            {5000, 0, true, 0, 1000, "25%, file 2 of 3, 15 s left", 250},
+            {125000, 60000, true, 1000, 1000, "50%, file 2 of 3, 1 min 5 s left", 500},
+            {5460000, 0, true, 1000, 1000, "50%, file 2 of 3, 1 h 30 min left", 500},
         };
         for (const auto& row : rows) {
+            progress.now = row.now - row.waited;
+            w.window->progress().pause();
             progress.now = row.now;
+            w.window->progress().resume();
             (row.inBatch ? batch : single)(row.done, row.total);
             QCOMPARE(w.window->windowTitle(),
                      row.shown.isEmpty() ? kTitle : row.shown + " - " + kTitle);
