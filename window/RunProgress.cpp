@@ -96,9 +96,11 @@ void RunProgress::update(std::uint64_t done, std::uint64_t total, int file, int 
     if (!m_shown && elapsed < g_delayMs) {
         return;
     }
-    if (!m_shown || time - m_estimatedAt >= kEstimateInterval) {
+    if (done >= total) {
+        m_timeLeft.clear(); // all read: what is left is writing out the last of it
+    } else if (!m_shown || time - m_estimatedAt >= kEstimateInterval) {
         m_estimatedAt = time;
-        m_timeLeft = done > 0 && done < total && elapsed > 0
+        m_timeLeft = done > 0 && elapsed > 0
                          ? timeLeft(static_cast<qint64>(std::ceil(
                                static_cast<double>(elapsed) * static_cast<double>(total - done) /
                                static_cast<double>(done))))
