@@ -27,6 +27,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QTimer>
 #include <QWindow>
@@ -209,10 +210,16 @@ void frmMain::lblRefresh_Click() {
 
 void frmMain::lblOpenFolder_Click() {
     const QString folder = m_controls.Dir1->Path();
-    if (!OpenFolderInFileManager(folder)) {
-        MsgBox(QStringLiteral("No file manager could be started to open the folder %1.")
-                   .arg(QDir::toNativeSeparators(folder)),
-               vbExclamation, QStringLiteral("Error"));
+    const QPointer<frmMain> window(this);
+    const auto failed = [window, folder] {
+        if (window) {
+            MsgBox(QStringLiteral("No file manager could be started to open the folder %1.")
+                       .arg(QDir::toNativeSeparators(folder)),
+                   vbExclamation, QStringLiteral("Error"));
+        }
+    };
+    if (!OpenFolderInFileManager(folder, failed)) {
+        failed();
     }
 }
 

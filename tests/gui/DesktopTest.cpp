@@ -207,7 +207,7 @@ private slots:
     }
 
     // The failure message stays as it was; the engine's reason is its detailed text. Open
-    // Folder says when no file manager starts.
+    // Folder says when no file manager starts, also when the desktop's opener finds none.
     void failuresSayWhy() {
         const QString failed(
             "Error | 48 | Something failed. Please notice that if you are trying to lock files in "
@@ -239,12 +239,33 @@ private slots:
                      qPrintable(details));
         }
 
+        // Open Folder: nothing could be started, or the desktop's opener (a stand-in here) found
+        // no file manager and said so by its exit status, or it opened the folder.
         CommandWindow w;
+        const QString noFileManager("Error | 48 | No file manager could be started to open the "
+                                    "folder " +
+                                    w.data.path() + ".");
         setFolderLauncherForTesting([](const QString&) { return false; });
         w.click(w.c().lblOpenFolder);
-        QCOMPARE(messagesShown(),
-                 QStringList{"Error | 48 | No file manager could be started to open the folder " +
-                             w.data.path() + "."});
+        QCOMPARE(messagesShown(), QStringList{noFileManager});
+        setFolderLauncherForTesting({});
+        QTemporaryDir bin;
+        const QByteArray path = qgetenv("PATH");
+        const auto restorePath = qScopeGuard([&path] { qputenv("PATH", path); });
+        qputenv("PATH", QFile::encodeName(bin.path()) + ':' + path);
+        for (const int status : {3, 0}) {
+            MessageBoxes::clear();
+            writeBytes(bin.filePath("xdg-open"),
+                       "#!/bin/sh\nprintf %s \"$1\" > \"$0.args\"\nexit " +
+                           QByteArray::number(status) + "\n");
+            QVERIFY(QFile::setPermissions(bin.filePath("xdg-open"),
+                                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+            QFile::remove(bin.filePath("xdg-open.args"));
+            w.click(w.c().lblOpenFolder);
+            QTRY_COMPARE(readBytes(bin.filePath("xdg-open.args")),
+                         QUrl::fromLocalFile(w.data.path()).toEncoded());
+            QTRY_COMPARE(messagesShown(), status == 0 ? QStringList{} : QStringList{noFileManager});
+        }
     }
 
     // Every link and mode button is reached with Tab and works with Space or Enter; the links
