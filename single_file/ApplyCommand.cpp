@@ -40,8 +40,8 @@ void ApplyCommand::cmdApply_Click() {
             }
         }
     } catch (const EngineError& error) {
-        // By now the run has put the window back in its ready state. The legacy message stays;
-        // the engine's reason goes with it as the box's detailed text.
+        // By now the run has put the window back in its ready state. The message is the one it
+        // has always been; the engine's reason goes with it as the box's detailed text.
         MsgBox(kFailed, vbExclamation, kError, error.message());
     } catch (const std::exception& error) {
         MsgBox(kFailed, vbExclamation, kError, QString::fromLocal8Bit(error.what()));

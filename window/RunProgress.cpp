@@ -35,7 +35,9 @@ int thousandths(std::uint64_t done, std::uint64_t total) {
         return kScale;
     }
     constexpr std::uint64_t kLargest = std::numeric_limits<std::uint64_t>::max() / kScale;
-    return static_cast<int>(total <= kLargest ? done * kScale / total : done / (total / kScale));
+    const std::uint64_t scaled =
+        total <= kLargest ? done * kScale / total : done / (total / kScale);
+    return static_cast<int>(std::min<std::uint64_t>(scaled, kScale - 1));
 }
 
 // A bar of a few pixels in the header band's colours: the done part in the header's light
