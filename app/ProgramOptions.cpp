@@ -15,7 +15,8 @@ ProgramOptions ProgramOptions::parse(const QStringList& arguments, ToolkitOption
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
                                      QStringLiteral("Show the version."));
     parser.addOptions({help, version});
-    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("File to open"),
+    parser.addPositionalArgument(QStringLiteral("FILE"),
+                                 QStringLiteral("File to select in the window"),
                                  QStringLiteral("[FILE...]"));
     const bool understood = parser.parse(arguments);
 
@@ -43,7 +44,8 @@ QString ProgramOptions::helpText() {
         "source. A list of bookmarked files can be locked with one password.\n"
         "\n"
         "Arguments:\n"
-        "  FILE           File to open\n"
+        "  FILE           a file to select in the window, as a click on it in the file\n"
+        "                 list does (with several, the first one); a folder is opened\n"
         "\n"
         "Options:\n"
         "  -h, --help     show this help\n"

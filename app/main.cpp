@@ -1,6 +1,7 @@
 #include "CommandSets.h"
 #include "DesktopIdentity.h"
 #include "KelvaneVersion.h"
+#include "OpenPath.h"
 #include "ProgramOptions.h"
 #include "frmMain.h"
 
@@ -56,12 +57,15 @@ int main(int argc, char* argv[]) {
     if (options.request() != ProgramOptions::Request::Start) {
         return answer(options);
     }
-    // options.files() holds the files named on the command line ("Open With" in a file
-    // manager); the window does not open them yet.
 
     kelvane::frmMain window;
     kelvane::attachCommandSets(window);
     window.Form_Load();
     window.show();
+    // A file named on the command line ("Open With" in a file manager) is selected as a click on
+    // it would; the window works on one file at a time, so that is the first one named.
+    if (!options.files().isEmpty()) {
+        kelvane::openPathWhenShown(window, options.files().front());
+    }
     return QApplication::exec();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "BatchPlan.h"
+#include "Cipher.h"
 
 #include <QObject>
 #include <QString>
@@ -8,11 +9,11 @@
 namespace kelvane {
 
 class BatchReport;
-class LongOperation;
 class frmMain;
 
 // "Lock All the Bookmarked Files": locks every bookmarked file into its output path with the
-// batch password, top to bottom. The list itself is not changed and not saved.
+// batch password, top to bottom. The list itself is not changed and not saved. A batch the user
+// stops ends with its report: what was locked, skipped or failed, and what was not started.
 class BatchLock : public QObject {
     Q_OBJECT
 
@@ -27,7 +28,7 @@ private:
     // refused before the run.
     // Asks once whether `count` existing output files may be replaced.
     bool replaceAllowed(int count) const;
-    void lockEntry(const BatchPlan::Step& step, LongOperation& run, BatchReport& report);
+    bool lockEntry(const BatchPlan::Step& step, const YieldStep& yield, BatchReport& report);
 
     frmMain& m_window;
 };

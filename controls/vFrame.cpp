@@ -20,6 +20,17 @@ void vFrame::setCollapsed(bool collapsed) {
     }
 }
 
+void vFrame::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::EnabledChange) {
+        if (isEnabled()) {
+            setCursor(Qt::PointingHandCursor);
+        } else {
+            unsetCursor();
+        }
+    }
+    QWidget::changeEvent(event);
+}
+
 void vFrame::paintEvent(QPaintEvent* /*event*/) {
     QStylePainter painter(this);
     QStyleOptionTab tab;
@@ -34,6 +45,12 @@ void vFrame::paintEvent(QPaintEvent* /*event*/) {
         tab.rect.setTop(tab.rect.top() + 2);
     }
     painter.drawControl(QStyle::CE_TabBarTabShape, tab);
+    if (!isEnabled()) {
+        // The styles draw a disabled tab much like an enabled one.
+        QColor wash = palette().color(QPalette::Window);
+        wash.setAlpha(140);
+        painter.fillRect(tab.rect, wash);
+    }
     if (hasFocus()) {
         QStyleOptionFocusRect focus;
         focus.initFrom(this);

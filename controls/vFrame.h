@@ -7,7 +7,7 @@ namespace kelvane {
 // A tab-like frame button that can hold child controls. `Collapsed` false draws it as the
 // selected tab (raised, joined to the page below), true as a flat tab. A click on the button
 // itself, or Space or Enter while it has the focus, raises ExpandCollapse; the owner decides
-// which button is collapsed.
+// which button is collapsed. A disabled button looks washed out, with no pointing hand.
 class vFrame : public QWidget {
     Q_OBJECT
     Q_PROPERTY(bool Collapsed READ Collapsed WRITE setCollapsed)
@@ -22,6 +22,7 @@ signals:
     void ExpandCollapse();
 
 protected:
+    void changeEvent(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;

@@ -3,6 +3,7 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QUrl>
 
 namespace kelvane {
@@ -14,23 +15,53 @@ std::function<bool(const QString&)>& launchOverride() {
     return launch;
 }
 
-bool launchFileManager(const QString& folder) {
+bool launchFileManager(const QString& folder, const std::function<void()>& failedLater) {
 #ifdef Q_OS_WIN
+    Q_UNUSED(failedLater);
     // The command line is exactly "explorer " + the path, as Explorer parses it itself.
     QProcess process;
     process.setProgram(QStringLiteral("explorer"));
     process.setNativeArguments(QDir::toNativeSeparators(folder));
     return process.startDetached();
 #else
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
+    const QUrl url = QUrl::fromLocalFile(folder);
+    const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+    if (opener.isEmpty()) {
+        return QDesktopServices::openUrl(url);
+    }
+    // xdg-open tells by its exit status whether it found a file manager. The process has no
+    // parent: should the program end first, the file manager is left running.
+    auto* process = new QProcess;
+    process->setProgram(opener);
+    process->setArguments({url.toString(QUrl::FullyEncoded)});
+    process->setStandardOutputFile(QProcess::nullDevice());
+    process->setStandardErrorFile(QProcess::nullDevice());
+    QObject::connect(process, &QProcess::finished, process,
+                     [process, failedLater](int code, QProcess::ExitStatus status) {
+                         if ((status != QProcess::NormalExit || code != 0) && failedLater) {
+                             failedLater();
+                         }
+                         process->deleteLater();
+                     });
+    QObject::connect(process, &QProcess::errorOccurred, process,
+                     [process, failedLater](QProcess::ProcessError error) {
+                         if (error == QProcess::FailedToStart) {
+                             if (failedLater) {
+                                 failedLater();
+                             }
+                             process->deleteLater();
+                         }
+                     });
+    process->start();
+    return true;
 #endif
 }
 
 } // namespace
 
-bool OpenFolderInFileManager(const QString& folder) {
+bool OpenFolderInFileManager(const QString& folder, std::function<void()> failedLater) {
     const auto& launch = launchOverride();
-    return launch ? launch(folder) : launchFileManager(folder);
+    return launch ? launch(folder) : launchFileManager(folder, failedLater);
 }
 
 void setFolderLauncherForTesting(std::function<bool(const QString&)> launch) {

@@ -74,10 +74,13 @@ QMessageBox::Icon iconOf(int style) {
     }
 }
 
-int showModal(const QString& prompt, int style, const QString& title) {
+int showModal(const QString& prompt, int style, const QString& title, const QString& details) {
     QMessageBox box(iconOf(style), title, prompt, QMessageBox::NoButton,
                     QApplication::activeWindow());
     box.setTextFormat(Qt::PlainText);
+    if (!details.isEmpty()) {
+        box.setDetailedText(details);
+    }
     const std::vector<int> buttons = buttonsOf(style);
     for (int answer : buttons) {
         box.addButton(standardButton(answer));
@@ -134,12 +137,12 @@ void MessageBoxes::clear() {
     testState().shown.clear();
 }
 
-int MsgBox(const QString& Prompt, int Buttons, const QString& Title) {
+int MsgBox(const QString& Prompt, int Buttons, const QString& Title, const QString& Details) {
     TestState& state = testState();
     if (!state.on) {
-        return showModal(Prompt, Buttons, Title);
+        return showModal(Prompt, Buttons, Title, Details);
     }
-    state.shown.append({Prompt, Title, Buttons});
+    state.shown.append({Prompt, Title, Buttons, Details});
     return state.answers.isEmpty() ? MessageBoxes::defaultAnswer(Buttons) : state.answers.dequeue();
 }
 

@@ -34,8 +34,10 @@ enum MsgBoxResult : int {
 
 // Shows a modal message box and returns the button pressed (an MsgBoxResult).
 // `Buttons` is a style number: 64 information + OK, 36 question + Yes/No (Yes the default),
-// 48 exclamation + OK, and the other sums of MsgBoxStyle.
-int MsgBox(const QString& Prompt, int Buttons = vbOKOnly, const QString& Title = QString());
+// 48 exclamation + OK, and the other sums of MsgBoxStyle. A non-empty `Details` is the box's
+// detailed text, behind its "Show Details..." button: the system's own words for what went wrong.
+int MsgBox(const QString& Prompt, int Buttons = vbOKOnly, const QString& Title = QString(),
+           const QString& Details = QString());
 
 // Test mode: no box is shown. Every call is recorded and answered from a queue of scripted
 // answers; when the queue is empty, the box's default button answers (OK, or Yes for Yes/No).
@@ -45,6 +47,7 @@ public:
         QString prompt;
         QString title;
         int style = 0;
+        QString details;
     };
 
     static void setTestMode(bool on);

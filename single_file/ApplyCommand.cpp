@@ -39,9 +39,12 @@ void ApplyCommand::cmdApply_Click() {
                 run(job, *replace);
             }
         }
-    } catch (const std::exception&) {
-        // By now the run has put the window back in its ready state.
-        MsgBox(kFailed, vbExclamation, kError);
+    } catch (const EngineError& error) {
+        // By now the run has put the window back in its ready state. The message is the one it
+        // has always been; the engine's reason goes with it as the box's detailed text.
+        MsgBox(kFailed, vbExclamation, kError, error.message());
+    } catch (const std::exception& error) {
+        MsgBox(kFailed, vbExclamation, kError, QString::fromLocal8Bit(error.what()));
     }
 }
 
@@ -100,7 +103,22 @@ void ApplyCommand::run(const Job& job, Replace replace) const {
     LongOperation operation(m_window);
     operation.begin();
     m_window.controls().vTools1->Prepare(2);
-    RndCrypt(job.source, job.target, job.password, operation.yieldStep(), replace);
+    try {
+        RndCrypt(job.source, job.target, job.password, operation.yieldStep(), replace);
+    } catch (const EngineError& error) {
+        if (error.kind() != EngineError::Kind::Cancelled) {
+            throw;
+        }
+        // The user stopped the run: nothing was published and a replaced target is as it was.
+        operation.stopIndicator();
+        operation.end();
+        if (!operation.closing()) {
+            MsgBox(QStringLiteral("Stopped. The process was not completed and no new file was "
+                                  "saved."),
+                   vbInformation, QStringLiteral("Stopped"));
+        }
+        return;
+    }
     operation.stopIndicator();
     MsgBox(QStringLiteral("Done. Process complete."), vbInformation, QStringLiteral("Done"));
     operation.end();

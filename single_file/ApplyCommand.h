@@ -20,7 +20,8 @@ public:
     // Checks the inputs in a fixed order and stops at the first failure with its message;
     // asks before an existing output is replaced; runs the transform with the window held in
     // its busy state; reports "Done. Process complete." and refreshes the file list. Any failure
-    // of the run ends in one message, with the window back in its ready state.
+    // of the run ends in one message, with the engine's reason as its detailed text and the
+    // window back in its ready state. A run the user stopped says so, and leaves no new file.
     void cmdApply_Click();
 
 private:

@@ -44,8 +44,9 @@ void setColour(QWidget& widget, QPalette::ColorRole role, QRgb colour) {
     widget.setPalette(colours);
 }
 
-bool takesFocus(Kind kind) {
-    switch (kind) {
+// Links take the focus too, so that the keyboard reaches them in their design order.
+bool takesFocus(const ControlDesign& row) {
+    switch (row.kind) {
     case Kind::ModeButton:
     case Kind::DriveList:
     case Kind::DirList:
@@ -54,6 +55,8 @@ bool takesFocus(Kind kind) {
     case Kind::TextBox:
     case Kind::ListBox:
         return true;
+    case Kind::Label:
+        return row.look.link;
     default:
         return false;
     }
@@ -124,7 +127,7 @@ QHash<QString, QWidget*> FormBuilder::build(const layout::FormDesign& design) {
         Q_ASSERT_X(parent != nullptr, "FormBuilder", row.name);
         QWidget* control = create(row, parent);
         controls.insert(control->objectName(), control);
-        if (takesFocus(row.kind) && row.tab >= 0) {
+        if (takesFocus(row) && row.tab >= 0) {
             focusOrder.emplace_back(row.tab, control);
         }
     }

@@ -12,8 +12,8 @@ namespace kelvane {
 
 // Builds a form's controls from its design table: each control is created with its kind, parent,
 // caption, place, font, colours and start visibility, and named after its row (objectName).
-// The focus order follows the rows' tab numbers; every control also carries its number in the
-// dynamic property "TabIndex". The form gets its design caption and client size.
+// The focus order follows the rows' tab numbers, links included; every control also carries its
+// number in the dynamic property "TabIndex". The form gets its design caption and client size.
 class FormBuilder {
 public:
     explicit FormBuilder(QWidget& form);

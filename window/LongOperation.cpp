@@ -1,6 +1,9 @@
 #include "LongOperation.h"
 
 #include "ClickableLabel.h"
+#include "EngineError.h"
+#include "MsgBox.h"
+#include "RunProgress.h"
 #include "Runtime.h"
 #include "frmMain.h"
 #include "vFrame.h"
@@ -8,23 +11,30 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QShortcut>
 
 namespace kelvane {
 
 namespace {
 
-bool g_running = false;
+LongOperation* g_current = nullptr;
 
 // Events run after this much time in the transform. The engine yields every 64 KiB, a few
 // microseconds apart at disk speed, so the gap between two rounds of events stays well below
 // the 50 ms that keeps the window responsive.
 qint64 g_eventIntervalMs = 20;
 
+const QString kStopNow =
+    QStringLiteral("Stop the process now? The file being written will not be saved.");
+const QString kStopAndClose =
+    QStringLiteral("The process is not complete. Stop it and close the window? The file being "
+                   "written will not be saved.");
+
 } // namespace
 
 LongOperation::LongOperation(frmMain& window) : m_window(window) {
-    Q_ASSERT(!g_running);
-    g_running = true;
+    Q_ASSERT(g_current == nullptr);
+    g_current = this;
 }
 
 LongOperation::~LongOperation() {
@@ -32,11 +42,19 @@ LongOperation::~LongOperation() {
         stopIndicator();
         end();
     }
-    g_running = false;
+    g_current = nullptr;
+    if (m_close) {
+        // Once the command has returned to the event loop, nothing is running any more.
+        QMetaObject::invokeMethod(&m_window, &QWidget::close, Qt::QueuedConnection);
+    }
 }
 
 bool LongOperation::running() {
-    return g_running;
+    return g_current != nullptr;
+}
+
+LongOperation* LongOperation::current() {
+    return g_current;
 }
 
 void LongOperation::setEventInterval(qint64 milliseconds) {
@@ -65,22 +83,67 @@ void LongOperation::begin() {
         m_heldOff.emplace_back(widget, !widget->testAttribute(Qt::WA_ForceDisabled));
         widget->setEnabled(false);
     }
+    m_escape = std::make_unique<QShortcut>(QKeySequence(Qt::Key_Escape), &m_window);
+    QObject::connect(m_escape.get(), &QShortcut::activated, [this] { askToStop(false); });
     m_begun = true;
+    m_window.progress().start();
     m_window.PleaseWaitStart();
     m_sinceEvents.start();
 }
 
 YieldStep LongOperation::yieldStep() {
-    return [this](std::uint64_t, std::uint64_t) {
-        if (m_sinceEvents.elapsed() >= g_eventIntervalMs) {
-            DoEvents();
-            m_sinceEvents.restart();
-        }
-    };
+    return yieldStep(Part{});
+}
+
+YieldStep LongOperation::yieldStep(Part part) {
+    return [this, part](std::uint64_t done, std::uint64_t total) { step(done, total, part); };
+}
+
+void LongOperation::step(std::uint64_t done, std::uint64_t total, const Part& part) {
+    if (part.files == 0) {
+        m_window.progress().update(done, total);
+    } else {
+        m_window.progress().update(part.before + done, part.all, part.file, part.files);
+    }
+    if (m_sinceEvents.elapsed() >= g_eventIntervalMs) {
+        DoEvents();
+        m_sinceEvents.restart();
+    }
+    if (m_stop) {
+        throw EngineError::cancelled();
+    }
+}
+
+void LongOperation::askToStop(bool thenClose) {
+    if (m_asking) {
+        return;
+    }
+    if (m_stop || m_indicatorStopped) {
+        // Already stopping, or the transforms are over: a close only waits for the end.
+        m_close = m_close || thenClose;
+        return;
+    }
+    // The transform waits for the answer.
+    m_asking = true;
+    m_window.progress().pause();
+    const int answer = MsgBox(thenClose ? kStopAndClose : kStopNow, vbYesNo + vbQuestion,
+                              QStringLiteral("Please confirm"));
+    m_window.progress().resume();
+    m_asking = false;
+    if (answer == vbYes) {
+        m_stop = true;
+        m_close = thenClose;
+    }
 }
 
 void LongOperation::stopIndicator() {
+    if (m_indicatorStopped) {
+        return;
+    }
+    m_indicatorStopped = true;
+    m_escape.reset(); // nothing left to stop
     m_window.PleaseWaitStop();
+    m_window.progress().finish();
 }
 
 void LongOperation::end() {

@@ -6,7 +6,10 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <memory>
 #include <vector>
+
+class QShortcut;
 
 namespace kelvane {
 
@@ -15,14 +18,28 @@ class frmMain;
 // One long run of the window: a lock, an unlock or a batch. The generator is shared, so while a
 // run is in progress nothing may start another one or change what it works on. Besides the six
 // single-file inputs, a run holds off the mode buttons, the bookmark controls and the batch
-// button, and the window refuses to close.
+// button, and they look held off too.
+//
+// A run that takes more than about a second shows its progress (RunProgress). Esc, or closing
+// the window, asks whether to stop; on Yes the transform is stopped at its next yield step by
+// EngineError(Cancelled), which publishes nothing and leaves an existing output as it was. A
+// close that was agreed to closes the window once the run is over.
 //
 // Use: construct when the command has passed its checks, begin(), run the transform with
 // yieldStep(), then finish the command in its own order with stopIndicator() and end(). Leaving
 // the scope early (an error) returns the window to its ready state: inputs enabled, indicator
-// stopped, "Please Wait..." hidden.
+// stopped, "Please Wait..." hidden, the window's own title back.
 class LongOperation {
 public:
+    // Where a yield step of a batch stands: file `file` (from 1) of `files`, after `before`
+    // bytes of the `all` bytes that the whole batch reads. A single run leaves it empty.
+    struct Part {
+        int file = 0;
+        int files = 0;
+        std::uint64_t before = 0;
+        std::uint64_t all = 0;
+    };
+
     explicit LongOperation(frmMain& window);
     ~LongOperation();
     LongOperation(const LongOperation&) = delete;
@@ -30,6 +47,8 @@ public:
 
     // True while any run is in progress.
     static bool running();
+    // The run in progress, if any.
+    static LongOperation* current();
 
     // How long the transform works between two rounds of window events (20 ms unless changed;
     // tests set 0 to see events run at every yield).
@@ -39,22 +58,39 @@ public:
     // "Please Wait..." blinking and lets waiting events run again.
     void begin();
 
-    // Lets window events run while the transform works: at most every few milliseconds and at
-    // least every 50, so the indicator blinks and the window repaints without slowing the run.
+    // Shows the progress, lets window events run while the transform works (at most every few
+    // milliseconds and at least every 50, so the indicator blinks and the window repaints
+    // without slowing the run), and stops the transform once the user has agreed to stop.
     YieldStep yieldStep();
+    // The same for one file of a batch.
+    YieldStep yieldStep(Part part);
 
-    // Stops the blinking and hides "Please Wait...".
+    // Asks whether to stop the run (and then close the window, when `thenClose`); on Yes the
+    // transform stops at its next yield step. Asked at most once at a time.
+    void askToStop(bool thenClose);
+    bool stopRequested() const { return m_stop; }
+    // The user agreed to close the window: the command ends without its final message.
+    bool closing() const { return m_close; }
+
+    // Stops the blinking, hides "Please Wait..." and the progress.
     void stopIndicator();
 
     // Enables the six inputs again and releases the held-off controls.
     void end();
 
 private:
+    void step(std::uint64_t done, std::uint64_t total, const Part& part);
+
     frmMain& m_window;
     std::vector<std::pair<QPointer<QWidget>, bool>> m_heldOff;
     QElapsedTimer m_sinceEvents;
+    std::unique_ptr<QShortcut> m_escape;
     bool m_begun = false;
     bool m_ended = false;
+    bool m_indicatorStopped = false;
+    bool m_asking = false;
+    bool m_stop = false;
+    bool m_close = false;
 };
 
 } // namespace kelvane

@@ -1,16 +1,20 @@
 #include "frmMain.h"
 
+#include "Accessibility.h"
 #include "BookmarkListFile.h"
 #include "ClickableLabel.h"
 #include "ControlLookup.h"
 #include "DirListBox.h"
 #include "DriveListBox.h"
+#include "FileDrop.h"
 #include "FileListBox.h"
 #include "FolderLauncher.h"
 #include "FormBuilder.h"
 #include "KelvaneVersion.h"
+#include "KeyboardCommands.h"
 #include "LongOperation.h"
 #include "MsgBox.h"
+#include "RunProgress.h"
 #include "Runtime.h"
 #include "vFile.h"
 #include "vFrame.h"
@@ -19,10 +23,12 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QTimer>
 #include <QWindow>
@@ -55,6 +61,12 @@ frmMain::frmMain(QWidget* parent)
         std::make_unique<BookmarkListFile>(*m_controls.List1, *m_vFile, *m_vParser, *m_vTools);
     connectEvents();
     addBusyCheck(&LongOperation::running);
+    m_progress = new RunProgress(*this, *m_controls.Picture1);
+    new KeyboardCommands(*this);
+    new FileDrop(*this);
+    describeForScreenReaders(*this);
+    m_controls.lblFileFrom->setWholeTextTip(true);
+    m_controls.lblFileTo->setWholeTextTip(true);
 }
 
 frmMain::~frmMain() = default;
@@ -198,7 +210,18 @@ void frmMain::lblRefresh_Click() {
 }
 
 void frmMain::lblOpenFolder_Click() {
-    OpenFolderInFileManager(m_controls.Dir1->Path());
+    const QString folder = m_controls.Dir1->Path();
+    const QPointer<frmMain> window(this);
+    const auto failed = [window, folder] {
+        if (window) {
+            MsgBox(QStringLiteral("No file manager could be started to open the folder %1.")
+                       .arg(QDir::toNativeSeparators(folder)),
+                   vbExclamation, QStringLiteral("Error"));
+        }
+    };
+    if (!OpenFolderInFileManager(folder, failed)) {
+        failed();
+    }
 }
 
 void frmMain::Label1_Click() {
@@ -241,9 +264,13 @@ void frmMain::focusInEvent(QFocusEvent* event) {
     Form_GotFocus();
 }
 
+// A close during a run asks whether to stop it; the window closes once the run has stopped.
 void frmMain::closeEvent(QCloseEvent* event) {
     if (isBusy()) {
         event->ignore();
+        if (LongOperation* run = LongOperation::current()) {
+            run->askToStop(true);
+        }
         return;
     }
     QWidget::closeEvent(event);

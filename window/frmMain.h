@@ -14,6 +14,7 @@ class QWindow;
 namespace kelvane {
 
 class BookmarkListFile;
+class RunProgress;
 
 // The main window. Its controls are public through controls(); the command sets of the program
 // connect to their signals and use the window's operations below.
@@ -31,6 +32,8 @@ public:
 
     MainControls& controls() { return m_controls; }
     const MainControls& controls() const { return m_controls; }
+    // How far a long run has come (the title and the bar on the header band).
+    RunProgress& progress() const { return *m_progress; }
 
     // Start-up, run once before the window is first shown: stacks the bookmark frame on the
     // single-file frame, sets the by-line, shows the third mode button, sets the title and the
@@ -56,6 +59,7 @@ public:
     void Drive1_Change();
     void Dir1_Change();
     void lblRefresh_Click();
+    // Tells the user when no file manager could be started.
     void lblOpenFolder_Click();
 
     // "Please Read".
@@ -67,7 +71,7 @@ public:
     void LoadBookmarks();
 
     // A command that runs a long operation registers a check here; while any check answers true
-    // the window refuses to close.
+    // the window does not close at once: a close asks whether to stop the run in progress.
     void addBusyCheck(std::function<bool()> isBusy);
     bool isBusy() const;
 
@@ -87,6 +91,7 @@ private:
     std::unique_ptr<vParser> m_vParser;
     std::unique_ptr<vTools> m_vTools;
     std::unique_ptr<BookmarkListFile> m_bookmarks;
+    RunProgress* m_progress = nullptr;
     std::vector<std::function<bool()>> m_busyChecks;
     bool m_activatedOnce = false;
     bool m_focusCameFromForm = false;

@@ -41,6 +41,11 @@ public:
     QString listFile() const { return program.file("bookmarked.txt"); }
     QStringList items() const { return itemTexts(*c().List1); }
     void browse(const QString& path) { QVERIFY(c().Dir1->setPath(path)); }
+    // Makes the window the active one, as the desktop does, so that its keys work.
+    void activate() {
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    }
     void click(QWidget* control) { QTest::mouseClick(control, Qt::LeftButton); }
     void mode(int index) { click(c().lblLockFile[index]); }
 
@@ -54,7 +59,8 @@ public:
     // Everything under the data folder, by relative path, with its bytes.
     Files files() const {
         Files files;
-        QDirIterator it(data.path(), QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot,
+        QDirIterator it(data.path(),
+                        QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot,
                         QDirIterator::Subdirectories);
         while (it.hasNext()) {
             const QString path = it.next();

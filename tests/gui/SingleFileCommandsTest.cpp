@@ -211,7 +211,8 @@ private slots:
     }
 
     // While a lock or a batch runs, nothing can start another one or change what it works on,
-    // and window events keep running while the generator is part-way through the file.
+    // closing the window asks first (No here), and window events keep running while the
+    // generator is part-way through the file.
     void runHoldsTheWindow() {
         for (const bool batch : {false, true}) {
             CommandWindow w;
@@ -228,6 +229,7 @@ private slots:
             CommandWindow::type(batch ? c.txtPassword1 : c.txtPassword, "pw");
             QStringList enabledDuringRun{"not probed"};
             bool closed = true;
+            MessageBoxes::setNextAnswer(vbNo); // to the question the close asks
             QSet<std::uint32_t> statesSeen;
             QTimer probe;
             QObject::connect(&probe, &QTimer::timeout, [&] {
@@ -253,7 +255,10 @@ private slots:
             QVERIFY(!closed);
             QVERIFY(c.vButton[1]->Collapsed());
             QCOMPARE(w.items().size(), 2);
-            QCOMPARE(messagesShown(), QStringList{kDone});
+            QCOMPARE(messagesShown(),
+                     (QStringList{"Please confirm | 36 | The process is not complete. Stop it and "
+                                  "close the window? The file being written will not be saved.",
+                                  kDone}));
             QVERIFY(w.ready());
             QVERIFY2(statesSeen.size() >= 3, qPrintable(QString::number(statesSeen.size())));
         }
