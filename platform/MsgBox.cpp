@@ -5,6 +5,7 @@
 #include <QQueue>
 
 #include <algorithm>
+#include <functional>
 #include <vector>
 
 namespace kelvane {
@@ -15,6 +16,7 @@ struct TestState {
     bool on = false;
     QQueue<int> answers;
     QList<MessageBoxes::Shown> shown;
+    std::function<void(const MessageBoxes::Shown&)> onShow;
 };
 
 TestState& testState() {
@@ -124,6 +126,10 @@ bool MessageBoxes::testMode() {
     return testState().on;
 }
 
+void MessageBoxes::setOnShow(std::function<void(const Shown&)> look) {
+    testState().onShow = std::move(look);
+}
+
 void MessageBoxes::setNextAnswer(int answer) {
     testState().answers.enqueue(answer);
 }
@@ -135,6 +141,7 @@ QList<MessageBoxes::Shown> MessageBoxes::shown() {
 void MessageBoxes::clear() {
     testState().answers.clear();
     testState().shown.clear();
+    testState().onShow = nullptr;
 }
 
 int MsgBox(const QString& Prompt, int Buttons, const QString& Title, const QString& Details) {
@@ -143,6 +150,9 @@ int MsgBox(const QString& Prompt, int Buttons, const QString& Title, const QStri
         return showModal(Prompt, Buttons, Title, Details);
     }
     state.shown.append({Prompt, Title, Buttons, Details});
+    if (state.onShow) {
+        state.onShow(state.shown.last());
+    }
     return state.answers.isEmpty() ? MessageBoxes::defaultAnswer(Buttons) : state.answers.dequeue();
 }
 

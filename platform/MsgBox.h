@@ -3,6 +3,8 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
+
 namespace kelvane {
 
 // Message box styles: a button set plus an icon, added together.
@@ -54,6 +56,9 @@ public:
     static bool testMode();
     static void setNextAnswer(int answer);
     static QList<Shown> shown();
+    // Runs `look` as each box is shown, to see the window as the user sees it then; clear()
+    // removes it.
+    static void setOnShow(std::function<void(const Shown&)> look);
     // Forgets the recorded boxes and the scripted answers that were not used.
     static void clear();
 

@@ -133,6 +133,45 @@ private slots:
         QCOMPARE(readBytes(w.file("a_locked.txt")), transformed(sampleBytesForBatch(), "pw"));
     }
 
+    // The batch finishes in its own order: the inputs come back and the indicator stops before
+    // the final message; the file list is re-read after it, and then shows the new files. A
+    // source that vanishes while earlier entries are locked is skipped and named.
+    void batchFinishesInOrderAndSkipsASourceThatVanished() {
+        CommandWindow w;
+        writeBytes(w.file("a.txt"), sampleBytesForBatch());
+        writeBytes(w.file("b.txt"), "b");
+        writeBytes(w.listFile(), listBytes({w.file("a.txt") + '=' + w.file("a_locked.txt"),
+                                            w.file("b.txt") + '=' + w.file("b_locked.txt")}));
+        w.restart();
+        w.mode(2);
+        CommandWindow::type(w.c().txtPassword1, "pw");
+        QTimer vanish;
+        QObject::connect(&vanish, &QTimer::timeout, [&] {
+            if (LongOperation::running() && w.c().List1->currentRow() == 0) {
+                QFile::remove(w.file("b.txt"));
+            }
+        });
+        vanish.start(0);
+        QStringList atTheMessage;
+        MessageBoxes::setOnShow([&](const MessageBoxes::Shown&) {
+            atTheMessage << w.heldControls(false).join(',')
+                         << (w.c().tmrPleaseWait->isActive() ? "blinking" : "still")
+                         << (w.c().lblPleaseWait->isVisible() ? "shown" : "hidden")
+                         << itemTexts(*w.c().File1).join(',');
+        });
+        LongOperation::setEventInterval(0);
+        w.click(w.c().cmdLockMultipleFiles);
+        LongOperation::setEventInterval(20);
+        QCOMPARE(messagesShown(),
+                 QStringList("Done | 48 | Done. Process complete.\n\nLocked 1 of 2 files.\n\n"
+                             "Skipped:\n" +
+                             QDir::toNativeSeparators(w.file("b.txt")) +
+                             ": source file not found."));
+        QCOMPARE(atTheMessage, (QStringList{"", "still", "hidden", "a.txt,b.txt"}));
+        QCOMPARE(itemTexts(*w.c().File1), (QStringList{"a.txt", "a_locked.txt"}));
+        QVERIFY(w.ready());
+    }
+
     // A save whose data may not have reached the disk is a failed save: the old list stays
     // whole and the user is told.
     void aListThatCannotBeFlushedIsNotSaved() {

@@ -3,6 +3,8 @@
 #include "frmFileName.h"
 
 #include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
 
 #include <map>
 #include <span>
@@ -68,6 +70,69 @@ const Row kDialog[] = {
 };
 // clang-format on
 
+// The look of the controls that have one: text and background colour (-1: the desktop's),
+// horizontal alignment of a label, underlined (the link look), a single border. Every label is
+// transparent: the header band's colour shows through its captions.
+struct LookRow {
+    const char* name;
+    int fore, back;
+    char align; // 'L', 'C' or 'R'
+    bool underlined, border;
+};
+// clang-format off
+const LookRow kLooks[] = {
+    {"Picture1", -1, 0x404040, 0, 0, 0},
+    {"lblAppName", 0xFFFFC0, -1, 'L', 0, 0},
+    {"lblBy", 0xFFFFFF, -1, 'L', 0, 0},
+    {"lblPleaseWait", 0xFFFFC0, -1, 'R', 0, 0},
+    {"lblLockFile(0)", 0x800000, -1, 'C', 0, 0},
+    {"lblLockFile(1)", 0x004000, -1, 'C', 0, 0},
+    {"lblLockFile(2)", 0x004000, -1, 'C', 0, 0},
+    {"Label1", 0x0000C0, -1, 'R', 1, 0},
+    {"lblRefresh", 0x0000C0, -1, 'L', 1, 0},
+    {"lblOpenFolder", 0x0000C0, -1, 'L', 1, 0},
+    {"lblFileFrom_Caption", -1, -1, 'L', 0, 0},
+    {"lblFileFrom", -1, -1, 'L', 0, 1},
+    {"lblFileTo_Caption", -1, -1, 'L', 0, 0},
+    {"lblFileTo", -1, -1, 'L', 0, 1},
+    {"lblFilePassword_Caption", -1, -1, 'L', 0, 0},
+    {"txtPassword", -1, 0xFFFF80, 0, 0, 0},
+    {"Label3", -1, -1, 'L', 0, 0},
+    {"lblRemoveSelectedItem", 0x0000C0, -1, 'L', 1, 0},
+    {"Label2", 0x0000C0, -1, 'L', 1, 0},
+    {"Label4", -1, -1, 'L', 0, 0},
+    {"txtPassword1", -1, -1, 0, 0, 0},
+};
+// clang-format on
+
+QString describeLook(const LookRow& r) {
+    return QString::asprintf("%s fore %06x back %06x align %c%s%s", r.name, r.fore, r.back,
+                             r.align ? r.align : '-', r.underlined ? " underlined" : "",
+                             r.border ? " border" : "");
+}
+
+// The look a control shows; a colour that is the desktop's own counts as none.
+LookRow lookOf(const QWidget& c, const char* name) {
+    const auto* label = qobject_cast<const QLabel*>(&c);
+    const auto* box = qobject_cast<const QLineEdit*>(&c);
+    const QPalette standard = QApplication::palette(&c);
+    const auto colour = [&](QPalette::ColorRole role) {
+        const QColor own = c.palette().color(QPalette::Active, role);
+        return own == standard.color(QPalette::Active, role) ? -1 : int(own.rgb() & 0xFFFFFF);
+    };
+    LookRow look{name, colour(box ? QPalette::Text : QPalette::WindowText), -1, 0, false, false};
+    if (box != nullptr || c.autoFillBackground()) {
+        look.back = colour(box ? QPalette::Base : QPalette::Window);
+    }
+    if (label != nullptr) {
+        const Qt::Alignment align = label->alignment() & Qt::AlignHorizontal_Mask;
+        look.align = align == Qt::AlignHCenter ? 'C' : align == Qt::AlignRight ? 'R' : 'L';
+        look.border = label->frameShape() != QFrame::NoFrame;
+    }
+    look.underlined = c.font().underline();
+    return look;
+}
+
 QString describe(const Row& r) {
     return QString::asprintf("%s in %s \"%s\" %d,%d %dx%d tab %d %s %g pt%s", r.name, r.parent,
                              r.caption, r.left, r.top, r.width, r.height, r.tab,
@@ -125,6 +190,18 @@ private slots:
         QCOMPARE(window.controls().txtPassword->echoMode(), QLineEdit::Normal);
         QCOMPARE(window.controls().txtPassword1->echoMode(), QLineEdit::Normal);
         checkForm(window, kMain, 14);
+    }
+
+    void mainWindowLook() {
+        frmMain window;
+        for (const LookRow& row : kLooks) {
+            const QWidget* c = window.findChild<QWidget*>(row.name);
+            QVERIFY2(c != nullptr, row.name);
+            QCOMPARE(describeLook(lookOf(*c, row.name)), describeLook(row));
+            if (qobject_cast<const QLabel*>(c) != nullptr) {
+                QVERIFY2(!c->autoFillBackground(), row.name); // transparent
+            }
+        }
     }
 
     void fileNameDialog() {
