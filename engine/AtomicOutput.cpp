@@ -1,6 +1,7 @@
 #include "AtomicOutput.h"
 
 #include "EngineError.h"
+#include "FileKind.h"
 #include "OutputCalls.h"
 #include "TemporaryFileCleanup.h"
 
@@ -31,23 +32,10 @@ OutputPlace placeOf(const struct stat& status) {
     return S_ISDIR(status.st_mode) ? OutputPlace::Folder : OutputPlace::Special;
 }
 
-QString kindOfSpecial(mode_t mode) {
-    if (S_ISDIR(mode)) {
-        return QStringLiteral("a folder");
-    }
-    if (S_ISFIFO(mode)) {
-        return QStringLiteral("a pipe (FIFO)");
-    }
-    if (S_ISSOCK(mode)) {
-        return QStringLiteral("a socket");
-    }
-    return QStringLiteral("a device");
-}
-
 EngineError notAFile(const QString& path, mode_t mode) {
     return EngineError(EngineError::Kind::OutputNotFile,
                        QStringLiteral("The output %1 is %2, not a file; it is never replaced.")
-                           .arg(path, kindOfSpecial(mode)));
+                           .arg(path, kindOfFile(mode)));
 }
 
 EngineError exists(const QString& path) {

@@ -1,6 +1,7 @@
 #include "SourceFile.h"
 
 #include "EngineError.h"
+#include "FileKind.h"
 
 #include <QFile>
 
@@ -19,16 +20,8 @@ QString notRegular(mode_t mode) {
     if (S_ISREG(mode)) {
         return QString();
     }
-    if (S_ISDIR(mode)) {
-        return QStringLiteral("it is a folder.");
-    }
-    if (S_ISFIFO(mode)) {
-        return QStringLiteral("it is a pipe (FIFO), not a file.");
-    }
-    if (S_ISSOCK(mode)) {
-        return QStringLiteral("it is a socket, not a file.");
-    }
-    return QStringLiteral("it is a device, not a file.");
+    return S_ISDIR(mode) ? QStringLiteral("it is a folder.")
+                         : QStringLiteral("it is %1, not a file.").arg(kindOfFile(mode));
 }
 
 bool sameTime(const timespec& a, const timespec& b) {

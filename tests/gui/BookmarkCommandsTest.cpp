@@ -24,6 +24,18 @@ QByteArray sampleBytesForBatch() {
     return QByteArray("0123456789abcdef").repeated(64 * 1024);
 }
 
+// Bookmarks a.txt (large enough to let events through a few times) and b.txt, each into its
+// "_locked" name, and types the batch password "pw" in the Bookmarked Files mode.
+void readyTwoEntryBatch(CommandWindow& w) {
+    writeBytes(w.file("a.txt"), sampleBytesForBatch());
+    writeBytes(w.file("b.txt"), "b");
+    writeBytes(w.listFile(), listBytes({w.file("a.txt") + '=' + w.file("a_locked.txt"),
+                                        w.file("b.txt") + '=' + w.file("b_locked.txt")}));
+    w.restart();
+    w.mode(2);
+    CommandWindow::type(w.c().txtPassword1, "pw");
+}
+
 class BookmarkCommandsTest : public QObject {
     Q_OBJECT
 
@@ -106,13 +118,7 @@ private slots:
     // entry's output while the batch runs fails that entry and stays as it was.
     void aFileThatAppearsDuringTheBatchIsNotReplaced() {
         CommandWindow w;
-        writeBytes(w.file("a.txt"), sampleBytesForBatch());
-        writeBytes(w.file("b.txt"), "b");
-        writeBytes(w.listFile(), listBytes({w.file("a.txt") + '=' + w.file("a_locked.txt"),
-                                            w.file("b.txt") + '=' + w.file("b_locked.txt")}));
-        w.restart();
-        w.mode(2);
-        CommandWindow::type(w.c().txtPassword1, "pw");
+        readyTwoEntryBatch(w);
         QTimer appear;
         QObject::connect(&appear, &QTimer::timeout, [&] {
             if (LongOperation::running() && w.c().List1->currentRow() == 0 &&
@@ -138,13 +144,7 @@ private slots:
     // source that vanishes while earlier entries are locked is skipped and named.
     void batchFinishesInOrderAndSkipsASourceThatVanished() {
         CommandWindow w;
-        writeBytes(w.file("a.txt"), sampleBytesForBatch());
-        writeBytes(w.file("b.txt"), "b");
-        writeBytes(w.listFile(), listBytes({w.file("a.txt") + '=' + w.file("a_locked.txt"),
-                                            w.file("b.txt") + '=' + w.file("b_locked.txt")}));
-        w.restart();
-        w.mode(2);
-        CommandWindow::type(w.c().txtPassword1, "pw");
+        readyTwoEntryBatch(w);
         QTimer vanish;
         QObject::connect(&vanish, &QTimer::timeout, [&] {
             if (LongOperation::running() && w.c().List1->currentRow() == 0) {
