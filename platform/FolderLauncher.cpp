@@ -29,8 +29,11 @@ bool launchFileManager(const QString& folder, const std::function<void()>& faile
     if (opener.isEmpty()) {
         return QDesktopServices::openUrl(url);
     }
-    // xdg-open tells by its exit status whether it found a file manager. The process has no
-    // parent: should the program end first, the file manager is left running.
+    // xdg-open says by its exit status that it found no file manager (3) or that starting one
+    // failed (4). Other codes are left alone: some desktops run the file manager in the
+    // foreground, and its own status when the user closes it, maybe hours later, says nothing
+    // about the start. The process has no parent: should the program end first, the file
+    // manager is left running.
     auto* process = new QProcess;
     process->setProgram(opener);
     process->setArguments({url.toString(QUrl::FullyEncoded)});
@@ -38,7 +41,10 @@ bool launchFileManager(const QString& folder, const std::function<void()>& faile
     process->setStandardErrorFile(QProcess::nullDevice());
     QObject::connect(process, &QProcess::finished, process,
                      [process, failedLater](int code, QProcess::ExitStatus status) {
-                         if ((status != QProcess::NormalExit || code != 0) && failedLater) {
+                         constexpr int kNoTool = 3;
+                         constexpr int kActionFailed = 4;
+                         if (status == QProcess::NormalExit &&
+                             (code == kNoTool || code == kActionFailed) && failedLater) {
                              failedLater();
                          }
                          process->deleteLater();
