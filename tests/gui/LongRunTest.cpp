@@ -1,4 +1,4 @@
-#include "CommandWindow.h"
+#include "TestSupport.h"
 
 #include "LongOperation.h"
 #include "RunProgress.h"
