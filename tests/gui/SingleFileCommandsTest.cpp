@@ -1,13 +1,8 @@
 #include "TestSupport.h"
 
-#include "BatchLock.h"
-#include "BookmarkEditCommands.h"
-#include "LongOperation.h"
-#include "Modes.h"
 #include "frmFileName.h"
 
 #include <QApplication>
-#include <QSet>
 
 namespace kelvane::test {
 
@@ -209,60 +204,6 @@ private slots:
             if (row.setup == Deleted) { // a vanished source leaves the list
                 QVERIFY(w.c().File1->findItems("report.txt", Qt::MatchExactly).isEmpty());
             }
-        }
-    }
-
-    // While a lock or a batch runs, nothing can start another one or change what it works on,
-    // closing the window asks first (No here), and window events keep running while the
-    // generator is part-way through the file.
-    void runHoldsTheWindow() {
-        for (const bool batch : {false, true}) {
-            CommandWindow w;
-            writeBytes(w.file("big.bin"), sampleBytes(1024 * 1024));
-            writeBytes(w.listFile(), listBytes({w.file("big.bin") + '=' + w.file("big_locked.bin"),
-                                                w.file("big.bin") + '=' + w.file("copy.bin")}));
-            w.restart();
-            const MainControls& c = w.c();
-            if (batch) {
-                w.mode(2);
-            } else {
-                w.clickFile("big.bin");
-            }
-            CommandWindow::type(batch ? c.txtPassword1 : c.txtPassword, "pw");
-            QStringList enabledDuringRun{"not probed"};
-            bool closed = true;
-            MessageBoxes::setNextAnswer(vbNo); // to the question the close asks
-            QSet<std::uint32_t> statesSeen;
-            QTimer probe;
-            QObject::connect(&probe, &QTimer::timeout, [&] {
-                if (c.tmrPleaseWait->isActive()) {
-                    statesSeen.insert(processRandomSource().state());
-                }
-                if (LongOperation::running() && enabledDuringRun == QStringList{"not probed"}) {
-                    enabledDuringRun = w.heldControls(true);
-                    closed = w.window->close();
-                    Modes::forWindow(*w.window).lblLockFile_Click(1);
-                    c.List1->setCurrentRow(0);
-                    w.window->findChild<BookmarkEditCommands*>()->Label2_Click();
-                    w.window->findChild<BookmarkEditCommands*>()->lblRemoveSelectedItem_Click();
-                    w.window->findChild<BatchLock*>()->cmdLockMultipleFiles_Click();
-                }
-            });
-            probe.start(0);
-            LongOperation::setEventInterval(0);
-            w.click(batch ? c.cmdLockMultipleFiles : c.cmdApply);
-            LongOperation::setEventInterval(20);
-
-            QCOMPARE(enabledDuringRun, QStringList{});
-            QVERIFY(!closed);
-            QVERIFY(c.vButton[1]->Collapsed());
-            QCOMPARE(w.items().size(), 2);
-            QCOMPARE(messagesShown(),
-                     (QStringList{"Please confirm | 36 | The process is not complete. Stop it and "
-                                  "close the window? The file being written will not be saved.",
-                                  kDone}));
-            QVERIFY(w.ready());
-            QVERIFY2(statesSeen.size() >= 3, qPrintable(QString::number(statesSeen.size())));
         }
     }
 
