@@ -1,10 +1,6 @@
 #include "TestSupport.h"
 
-#include "frmFileName.h"
-
-#include <QApplication>
 #include <QLabel>
-#include <QLineEdit>
 
 #include <map>
 #include <span>
@@ -71,8 +67,7 @@ const Row kDialog[] = {
 // clang-format on
 
 // The look of the controls that have one: text and background colour (-1: the desktop's),
-// horizontal alignment of a label, underlined (the link look), a single border. Every label is
-// transparent: the header band's colour shows through its captions.
+// horizontal alignment of a label, underlined (the link look), a single border.
 struct LookRow {
     const char* name;
     int fore, back;
@@ -105,32 +100,10 @@ const LookRow kLooks[] = {
 };
 // clang-format on
 
-QString describeLook(const LookRow& r) {
+QString describe(const LookRow& r) {
     return QString::asprintf("%s fore %06x back %06x align %c%s%s", r.name, r.fore, r.back,
                              r.align ? r.align : '-', r.underlined ? " underlined" : "",
                              r.border ? " border" : "");
-}
-
-// The look a control shows; a colour that is the desktop's own counts as none.
-LookRow lookOf(const QWidget& c, const char* name) {
-    const auto* label = qobject_cast<const QLabel*>(&c);
-    const auto* box = qobject_cast<const QLineEdit*>(&c);
-    const QPalette standard = QApplication::palette(&c);
-    const auto colour = [&](QPalette::ColorRole role) {
-        const QColor own = c.palette().color(QPalette::Active, role);
-        return own == standard.color(QPalette::Active, role) ? -1 : int(own.rgb() & 0xFFFFFF);
-    };
-    LookRow look{name, colour(box ? QPalette::Text : QPalette::WindowText), -1, 0, false, false};
-    if (box != nullptr || c.autoFillBackground()) {
-        look.back = colour(box ? QPalette::Base : QPalette::Window);
-    }
-    if (label != nullptr) {
-        const Qt::Alignment align = label->alignment() & Qt::AlignHorizontal_Mask;
-        look.align = align == Qt::AlignHCenter ? 'C' : align == Qt::AlignRight ? 'R' : 'L';
-        look.border = label->frameShape() != QFrame::NoFrame;
-    }
-    look.underlined = c.font().underline();
-    return look;
 }
 
 QString describe(const Row& r) {
@@ -150,11 +123,11 @@ void checkForm(QWidget& form, std::span<const Row> rows, int leastFocusable) {
         const QByteArray caption = captionOf(c).toUtf8();
         const QFont f = c->font();
         const QRect g(c->pos() * 15, c->size() * 15);
-        const Row actual(row.name, parent.constData(), caption.constData(), g.x(), g.y(), g.width(),
-                         g.height(), c->property("TabIndex").toInt(),
-                         c->isVisibleTo(c->parentWidget()),
-                         f.families().value(0) == "Verdana" ? f.pointSizeF() : 0, f.bold());
-        QCOMPARE(describe(actual), describe(row));
+        QCOMPARE(describe(Row(row.name, parent.constData(), caption.constData(), g.x(), g.y(),
+                              g.width(), g.height(), c->property("TabIndex").toInt(),
+                              c->isVisibleTo(c->parentWidget()),
+                              f.families().value(0) == "Verdana" ? f.pointSizeF() : 0, f.bold())),
+                 describe(row));
         if (c->focusPolicy() & Qt::TabFocus) {
             focusable[row.tab] = row.name;
         }
@@ -180,6 +153,8 @@ class LayoutTest : public QObject {
     Q_OBJECT
 
 private slots:
+    // The main window and its look: a colour that is the desktop's own counts as none, and every
+    // label is transparent (the header band's colour shows through its captions).
     void mainWindow() {
         frmMain window;
         QCOMPARE(window.windowTitle(), QString("Kelvane"));
@@ -189,19 +164,32 @@ private slots:
         // Neither password box masks what the user types.
         QCOMPARE(window.controls().txtPassword->echoMode(), QLineEdit::Normal);
         QCOMPARE(window.controls().txtPassword1->echoMode(), QLineEdit::Normal);
-        checkForm(window, kMain, 14);
-    }
-
-    void mainWindowLook() {
-        frmMain window;
         for (const LookRow& row : kLooks) {
             const QWidget* c = window.findChild<QWidget*>(row.name);
             QVERIFY2(c != nullptr, row.name);
-            QCOMPARE(describeLook(lookOf(*c, row.name)), describeLook(row));
-            if (qobject_cast<const QLabel*>(c) != nullptr) {
-                QVERIFY2(!c->autoFillBackground(), row.name); // transparent
-            }
+            const auto* label = qobject_cast<const QLabel*>(c);
+            const auto* box = qobject_cast<const QLineEdit*>(c);
+            const auto colour = [c](QPalette::ColorRole role) {
+                const QColor own = c->palette().color(QPalette::Active, role);
+                const QColor desktops = QApplication::palette(c).color(QPalette::Active, role);
+                return own == desktops ? -1 : int(own.rgb() & 0xFFFFFF);
+            };
+            const int align = label ? int(label->alignment() & Qt::AlignHorizontal_Mask) : 0;
+            const LookRow look{row.name,
+                               colour(box ? QPalette::Text : QPalette::WindowText),
+                               box || c->autoFillBackground()
+                                   ? colour(box ? QPalette::Base : QPalette::Window)
+                                   : -1,
+                               !label                      ? '\0'
+                               : align == Qt::AlignHCenter ? 'C'
+                               : align == Qt::AlignRight   ? 'R'
+                                                           : 'L',
+                               c->font().underline(),
+                               label && label->frameShape() != QFrame::NoFrame};
+            QCOMPARE(describe(look), describe(row));
+            QVERIFY2(!label || !c->autoFillBackground(), row.name); // labels are transparent
         }
+        checkForm(window, kMain, 14);
     }
 
     void fileNameDialog() {

@@ -1,24 +1,39 @@
 #pragma once
 
+// What the window tests share: a shown main window with all its commands, on a program folder and
+// a data folder of its own, the steps a user takes in it, and how the tests register.
+
+#include "Charset.h"
+#include "Cipher.h"
 #include "ClickableLabel.h"
+#include "CommandSets.h"
 #include "DirListBox.h"
 #include "DriveListBox.h"
 #include "FileListBox.h"
+#include "LongOperation.h"
 #include "MsgBox.h"
+#include "OutputFaults.h"
 #include "Runtime.h"
+#include "frmFileName.h"
 #include "frmMain.h"
 #include "vFrame.h"
 
+#include <QApplication>
+#include <QDirIterator>
+#include <QDropEvent>
 #include <QFile>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMap>
+#include <QMimeData>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
-#include <vector>
+#include <memory>
 
 namespace kelvane::test {
 
@@ -36,11 +51,12 @@ inline QStringList itemTexts(const QListWidget& list) {
     return items;
 }
 
-// The message boxes shown so far, each as "title | style | prompt".
+// The message boxes shown so far, each as "title | style | prompt[ | detailed text]".
 inline QStringList messagesShown() {
     QStringList boxes;
     for (const auto& box : MessageBoxes::shown()) {
-        boxes.append(box.title + " | " + QString::number(box.style) + " | " + box.prompt);
+        boxes.append(box.title + " | " + QString::number(box.style) + " | " + box.prompt +
+                     (box.details.isEmpty() ? "" : " | " + box.details));
     }
     return boxes;
 }
@@ -87,6 +103,149 @@ struct StartedWindow {
     frmMain window;
     MainControls& c = window.controls();
 };
+
+using Files = QMap<QString, QByteArray>;
+
+inline const QString kDone = "Done | 64 | Done. Process complete.";
+inline const QString kReplace =
+    "Please confirm | 36 | Target file exists and will be deleted before going on. Is this ok?";
+
+inline QByteArray listBytes(const QStringList& entries) {
+    return entries.isEmpty() ? QByteArray() : entries.join('\n').toUtf8() + '\n';
+}
+
+class CommandWindow {
+public:
+    CommandWindow() { restart(); }
+
+    // Starts the program (again) on the same folders, browsing the data folder.
+    void restart() {
+        MessageBoxes::clear();
+        window.reset();
+        window = std::make_unique<frmMain>();
+        attachCommandSets(*window);
+        window->Form_Load();
+        window->show();
+        browse(data.path());
+    }
+
+    // Starts the program again with this bookmark list beside it.
+    void restartWithList(const QStringList& entries) {
+        writeBytes(listFile(), listBytes(entries));
+        restart();
+    }
+
+    const MainControls& c() const { return window->controls(); }
+    QString file(const QString& name) const { return data.filePath(name); }
+    // The bookmark that locks `source` into `output`, both under the data folder.
+    QString entry(const QString& source, const QString& output) const {
+        return file(source) + '=' + file(output);
+    }
+    QString listFile() const { return program.file("bookmarked.txt"); }
+    QStringList items() const { return itemTexts(*c().List1); }
+    void browse(const QString& path) { QVERIFY(c().Dir1->setPath(path)); }
+    // Makes the window the active one, as the desktop does, so that its keys work.
+    void activate() {
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    }
+    void click(QWidget* control) { QTest::mouseClick(control, Qt::LeftButton); }
+    void mode(int index) { click(c().lblLockFile[index]); }
+
+    // Writes a file under the data folder, making its folder, and re-reads the lists.
+    void write(const QString& name, const QByteArray& bytes) {
+        QDir(data.path()).mkpath(QFileInfo(file(name)).path());
+        writeBytes(file(name), bytes);
+        window->lblRefresh_Click();
+    }
+
+    // Everything under the data folder, by relative path, with its bytes.
+    Files files() const {
+        Files files;
+        QDirIterator it(data.path(),
+                        QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString path = it.next();
+            files[QDir(data.path()).relativeFilePath(path)] = readBytes(path);
+        }
+        return files;
+    }
+
+    void clickFile(const QString& name) {
+        const auto found = c().File1->findItems(name, Qt::MatchExactly | Qt::MatchCaseSensitive);
+        QVERIFY2(found.size() == 1, qPrintable(name));
+        const QRect place = c().File1->visualItemRect(found.first());
+        QTest::mouseClick(c().File1->viewport(), Qt::LeftButton, {}, place.center());
+    }
+
+    // Drops `paths` on `target` (the window by default) as a file manager does with Shift held,
+    // proposing a move; true when the window takes them, as a copy, so the file manager keeps
+    // its files.
+    bool drop(const QStringList& paths, QWidget* target = nullptr) {
+        QMimeData files;
+        QList<QUrl> urls;
+        for (const QString& path : paths) {
+            urls << QUrl::fromLocalFile(path);
+        }
+        files.setUrls(urls);
+        target = target != nullptr ? target : window.get();
+        const auto actions = Qt::CopyAction | Qt::MoveAction;
+        QDragEnterEvent enter(QPoint(2, 2), actions, &files, Qt::LeftButton, Qt::ShiftModifier);
+        QApplication::sendEvent(target, &enter);
+        QDropEvent drop(QPointF(2, 2), actions, &files, Qt::LeftButton, Qt::ShiftModifier);
+        QApplication::sendEvent(target, &drop);
+        QCoreApplication::processEvents();
+        return enter.isAccepted() && drop.isAccepted() && drop.dropAction() == Qt::CopyAction;
+    }
+
+    // Types over the box's text (pasting what the test keyboard lacks).
+    static void type(QLineEdit* box, const QString& text) {
+        box->clear();
+        box->insert(text);
+    }
+
+    // Types the password of the single-file run or of the batch, and presses its button.
+    void run(bool batch, const QString& password) {
+        type(batch ? c().txtPassword1 : c().txtPassword, password);
+        click(batch ? c().cmdLockMultipleFiles : c().cmdApply);
+    }
+
+    // The names of the controls that a run holds off whose enabled state is `enabled`.
+    QStringList heldControls(bool enabled) const {
+        QStringList names;
+        for (const char* name :
+             {"cmdApply", "cmdChangeOutputFilename", "txtPassword", "File1", "Dir1", "Drive1",
+              "List1", "txtPassword1", "cmdLockMultipleFiles", "cmdAddToAutomated",
+              "lblRemoveSelectedItem", "Label2", "vButton(0)", "lblLockFile(0)", "vButton(1)",
+              "lblLockFile(1)", "vButton(2)", "lblLockFile(2)"}) {
+            if (window->findChild<QWidget*>(name)->isEnabled() == enabled) {
+                names << name;
+            }
+        }
+        return names;
+    }
+
+    // Every control enabled, and "Please Wait..." hidden and still.
+    bool settled() const {
+        return heldControls(false).isEmpty() && !c().tmrPleaseWait->isActive() &&
+               c().lblPleaseWait->isHidden();
+    }
+    // Nothing left of a run: settled, and the window may close.
+    bool ready() const { return settled() && !window->isBusy(); }
+
+    ProgramFolder program;
+    QTemporaryDir data;
+    std::unique_ptr<frmMain> window;
+};
+
+// `content` locked (or unlocked) with `password`, computed in memory on a fresh generator.
+inline QByteArray transformed(QByteArray content, const QString& password) {
+    RandomSource source;
+    RndCryptBuffer({reinterpret_cast<std::uint8_t*>(content.data()), std::size_t(content.size())},
+                   passwordCodes(password), {}, source);
+    return content;
+}
 
 // The test classes that main() runs, by name, each registered by KELVANE_GUI_TEST in its own
 // file. The build gives each class its own ctest entry by the same name.

@@ -1,11 +1,5 @@
 #include "TestSupport.h"
 
-#include <QApplication>
-#include <QFile>
-#include <QTemporaryDir>
-
-#include <memory>
-
 // Runs every registered test class, or only the one named first on the command line (the rest
 // of the command line goes to Qt Test, e.g. a test function's name). Without a display the
 // offscreen platform is used, so the tests run the same by hand, under ctest and in CI.

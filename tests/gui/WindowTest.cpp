@@ -1,0 +1,241 @@
+#include "TestSupport.h"
+
+#include "DesktopIdentity.h"
+
+#include <QGuiApplication>
+#include <QSignalSpy>
+
+#include <algorithm>
+
+namespace kelvane::test {
+
+namespace {
+
+const QString kHelp(
+    "The software allows you to encrypt your files with a password of your choice. It is "
+    "important that A) You keep a copy of your original files. B) You remember the password "
+    "that you've used as without it, the locked files can't be unencrypted. Please notice that no "
+    "encryption system is unbeatable but using no encryption at all is a guaranteed way of "
+    "getting your valuable information exposed. Finally, this software does not connect to the "
+    "internet and does not transmit information to any kind of device.");
+
+const QRect kFrame(18, 165, 1084, 436); // frContainer as designed, in pixels
+
+class WindowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { MessageBoxes::clear(); }
+
+    // Start-up shows the working folder, "/" first among the drives, and marks Lock File as the
+    // mode without running the mode switch, so the captions stay as designed; with no list file
+    // the list is empty and no file is made. The window names its desktop entry and has an icon
+    // of every size even where no icon theme has it.
+    void windowAfterStartUp() {
+        DesktopIdentity::apply();
+        StartedWindow w;
+        const MainControls& c = w.c;
+        const QString cwd = QDir::cleanPath(QDir::currentPath());
+        QVERIFY(c.lblBy->text().startsWith("by ") && cwd.startsWith(c.Drive1->Drive()));
+        QCOMPARE((QStringList{w.window.windowTitle(), c.lblAppName->text(),
+                              c.lblFileFrom_Caption->text(), c.Dir1->Path(), c.File1->Path(),
+                              c.Drive1->List(0)}),
+                 (QStringList{"Kelvane Pro 1.2 " + c.lblBy->text(), "Kelvane Pro",
+                              "File to Lock:", cwd, cwd, "/"}));
+        QVERIFY(c.vButton[2]->isVisibleTo(&w.window) &&
+                !c.cmdAddToAutomated->isVisibleTo(&w.window));
+        QVERIFY(!c.vButton[0]->Collapsed() && c.vButton[1]->Collapsed() &&
+                c.vButton[2]->Collapsed());
+        QCOMPARE(c.frAutomated->geometry(), kFrame);
+        QCOMPARE(c.List1->count(), 0);
+        QVERIFY(!QFile::exists(w.program.file("bookmarked.txt")));
+        QCOMPARE(messagesShown(), QStringList());
+        QCOMPARE(QGuiApplication::desktopFileName(), QString("org.kelvane.Kelvane"));
+        for (const int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+            QCOMPARE(w.window.windowIcon().pixmap(size).size(), QSize(size, size));
+        }
+        // Doubled separators in the list path beside the program collapse, except the two that
+        // start a network folder ("//folder" is the same folder as "/folder" here).
+        const QString folder = w.program.path();
+        setProgramFolderForTesting(QString(folder).insert(folder.lastIndexOf('/'), '/') + '/');
+        QCOMPARE(w.window.BookmarkListPath(), folder + "/bookmarked.txt");
+        setProgramFolderForTesting("/" + folder);
+        QCOMPARE(w.window.BookmarkListPath(), "/" + folder + "/bookmarked.txt");
+    }
+
+    // A list written by the legacy program, in its Windows code page, with its line ends and
+    // empty lines, is read as such and kept until the next save writes UTF-8. One that is no text
+    // at all is kept under another name and reported; when it cannot be set aside either, it is
+    // left in place and never overwritten.
+    void listFileAtStartUp() {
+        const QByteArray unreadable("/d/a.txt=/d/a_locked.txt\n\0\x01\x02", 28);
+        const QString notText("Bookmarked Files | 48 | The bookmark list <list> could not be read "
+                              "(the file is not a text file). ");
+        // clang-format off
+        const struct {
+            QByteArray bytes;
+            bool setAsideFails;
+            QStringList items, boxes;
+        } rows[] = {
+            {"C:\\Docs\\caf\xe9 \x80.txt=C:\\x.txt\r\n\r\nx", false,
+             {"C:\\Docs\\caf\u00e9 \u20ac.txt=C:\\x.txt", "", "x"}, {}},
+            {unreadable, false, {}, {notText + "It has been kept as <aside> and the list starts empty."}},
+            {unreadable, true, {}, {notText + "It is left as it is, and changes to the list will not "
+                                              "be saved while it is there."}},
+        };
+        // clang-format on
+        for (const auto& row : rows) {
+            MessageBoxes::clear();
+            ProgramFolder folder;
+            const QString path = folder.file("bookmarked.txt");
+            writeBytes(path, row.bytes);
+            frmMain window;
+            {
+                OutputFaults faults;
+                faults.failAt(OutputCall::Rename, row.setAsideFails ? 1 : 0, EACCES);
+                window.Form_Load();
+            }
+            const QStringList aside = QDir(folder.path()).entryList({"bookmarked.txt.*"});
+            const QString kept = aside.isEmpty() ? path : folder.file(aside[0]);
+            QCOMPARE(itemTexts(*window.controls().List1), row.items);
+            QCOMPARE(messagesShown(), QStringList(row.boxes)
+                                          .replaceInStrings("<list>", path)
+                                          .replaceInStrings("<aside>", kept));
+            QCOMPARE(readBytes(kept), row.bytes);
+            window.controls().List1->addItem("/d/x.txt=/d/x_locked.txt");
+            QCOMPARE(window.SaveBookmarks(), !row.setAsideFails);
+            QCOMPARE(readBytes(path), row.setAsideFails
+                                          ? row.bytes
+                                          : listBytes(itemTexts(*window.controls().List1)));
+            QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden).size(),
+                     1 + aside.size());
+        }
+    }
+
+    // Only the single-file frame follows the window's outer size, and never below zero.
+    void resizeFitsOnlyTheSingleFileFrame() {
+        CommandWindow w;
+        const MainControls& c = w.c();
+        for (const QSize size : {QSize(1127, 637), QSize(30, 700), QSize(20, 20)}) {
+            w.window->resize(size);
+            QTRY_COMPARE(w.window->size(), size);
+            const QSize outer = w.window->frameGeometry().size() * 15;
+            QTRY_COMPARE(
+                c.frContainer->geometry(),
+                QRect(kFrame.topLeft(), QSize(qRound(std::max(0, outer.width() - 500) / 15.0),
+                                              qRound(std::max(0, outer.height() - 3500) / 15.0))));
+            QCOMPARE(c.frAutomated->geometry(), kFrame);
+            QCOMPARE(c.cmdApply->geometry(), QRect(474, 330, 580, 64));
+        }
+    }
+
+    // Exactly the six single-file inputs go off (the batch's controls, the links and the mode
+    // buttons stay usable), the label blinks, "Please Read" still works, and stopping the
+    // indicator while the label shows hides it.
+    void pleaseWaitAndActivation() {
+        CommandWindow w;
+        w.window->PleaseWaitStart();
+        QCOMPARE(w.heldControls(false), (QStringList{"cmdApply", "cmdChangeOutputFilename",
+                                                     "txtPassword", "File1", "Dir1", "Drive1"}));
+        w.click(w.c().Label1);
+        QCOMPARE(messagesShown(), QStringList("Info | 64 | " + kHelp));
+        QTRY_VERIFY_WITH_TIMEOUT(w.c().lblPleaseWait->isVisible(), 2000);
+        QTRY_VERIFY_WITH_TIMEOUT(!w.c().lblPleaseWait->isVisible(), 2000);
+        QTRY_VERIFY_WITH_TIMEOUT(w.c().lblPleaseWait->isVisible(), 2000);
+        w.window->PleaseWaitStop();
+        w.window->EnableInputs(true);
+        QVERIFY(w.ready());
+
+        // Activation re-reads the lists, as when the file name dialog closes.
+        w.activate();
+        frmFileName dialog(w.window.get());
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        writeBytes(w.file("while-dialog.txt"), "x");
+        dialog.close();
+        w.activate(); // what the desktop does when the dialog goes
+        QTRY_COMPARE(itemTexts(*w.c().File1), QStringList("while-dialog.txt"));
+    }
+
+    // "/" comes first and then the mounted volumes where files are kept: no system images, no
+    // per-session runtime folders, but removable media wherever they are mounted.
+    void driveListLeavesOutSystemVolumes() {
+        // clang-format off
+        const std::tuple<QString, QByteArray, bool> rows[] = {
+            {"/home", "ext4", true}, {"/media/usb", "vfat", true},
+            {"/run/media/ann/USB STICK", "exfat", true}, {"/snap/core22/1122", "squashfs", false},
+            {"/mnt/image", "squashfs", false}, {"/run/netns/blue", "nsfs", false},
+            {"/run/user/1000", "tmpfs", false}, {"/run/lock", "tmpfs", false}};
+        // clang-format on
+        for (const auto& [root, type, listed] : rows) {
+            QVERIFY2(DriveListBox::listsVolume(root, type) == listed, qPrintable(root));
+        }
+    }
+
+    // The file list shows the folder list's folder without hidden entries; opening a subfolder
+    // or a parent moves both, and so does picking a drive. A failing step changes nothing and
+    // says nothing. Each click on a file, or move with the keyboard, raises Click once; reading
+    // a folder raises nothing. Refresh re-reads the drives, folders and files, showing changes
+    // made outside and keeping the selected file.
+    void browsing() {
+        CommandWindow w;
+        const MainControls& c = w.c();
+        const QString root = w.data.path();
+        for (const char* file : {"alpha.txt", "Beta.bin", ".hidden.txt", "sub/deep.txt",
+                                 "with space/x", ".hiddendir/x"}) {
+            w.write(file, "x");
+        }
+        const auto at = [&c] { return c.Dir1->Path() + " " + c.File1->Path(); };
+        QCOMPARE(itemTexts(*c.File1), QStringList({"alpha.txt", "Beta.bin"}));
+        QCOMPARE(
+            QStringList({c.Dir1->List(-2), c.Dir1->List(-1), c.Dir1->List(0), c.Dir1->List(1)}),
+            QStringList({QFileInfo(root).path(), root, root + "/sub", root + "/with space"}));
+        QCOMPARE(c.Dir1->ListCount(), 2);
+        QSignalSpy changed(c.Dir1, &DirListBox::Change);
+        QVERIFY(!c.Dir1->setPath(root + "/missing") && !c.Dir1->setPath(root + "/alpha.txt"));
+        QCOMPARE(changed.count(), 0);
+        c.Dir1->setListIndex(0);
+        QTest::keyClick(c.Dir1, Qt::Key_Return);
+        QCOMPARE(at(), root + "/sub " + root + "/sub");
+        QCOMPARE(itemTexts(*c.File1), QStringList{"deep.txt"});
+        QVERIFY(QDir(root + "/sub").removeRecursively());
+        QTest::mouseClick(c.lblRefresh, Qt::LeftButton);
+        QCOMPARE(at(), root + "/sub " + root + "/sub");
+        QCOMPARE(itemTexts(*c.File1), QStringList{"deep.txt"});
+        c.Dir1->setListIndex(-2);
+        QTest::keyClick(c.Dir1, Qt::Key_Return);
+        QCOMPARE(at(), root + ' ' + root);
+
+        FileListBox& files = *c.File1;
+        QSignalSpy clicks(&files, &FileListBox::Click);
+        QTest::mouseClick(files.viewport(), Qt::LeftButton, {},
+                          files.visualItemRect(files.item(1)).center());
+        QTest::keyClick(&files, Qt::Key_Up);
+        QCOMPARE(files.FileName(), QString("alpha.txt"));
+        QVERIFY(files.Refresh() && files.setPath(root + "/with space") && files.setPath(root));
+        QCOMPARE(clicks.count(), 2);
+
+        const QString drives = c.Drive1->itemText(0) + ";" + QString::number(c.Drive1->count());
+        c.Drive1->addItem("/nowhere");
+        c.Drive1->setItemText(0, "stale");
+        QVERIFY(files.setFileName("Beta.bin"));
+        writeBytes(root + "/gamma.txt", "g");
+        QVERIFY(QFile::remove(root + "/alpha.txt") && QDir(root).mkdir("new folder"));
+        QTest::mouseClick(c.lblRefresh, Qt::LeftButton);
+        QCOMPARE(itemTexts(files), QStringList({"Beta.bin", "gamma.txt"}));
+        QCOMPARE(files.FileName(), QString("Beta.bin"));
+        QCOMPARE(c.Dir1->ListCount(), 2); // "with space" and "new folder"
+        QCOMPARE(c.Drive1->itemText(0) + ";" + QString::number(c.Drive1->count()), drives);
+        w.window->Drive1_Change();
+        QCOMPARE(at(), c.Drive1->Drive() + ' ' + c.Drive1->Drive());
+        QCOMPARE(MessageBoxes::shown().size(), 0);
+    }
+};
+
+} // namespace
+
+KELVANE_GUI_TEST(WindowTest);
+
+} // namespace kelvane::test
+
+#include "WindowTest.moc"
