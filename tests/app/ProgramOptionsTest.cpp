@@ -1,4 +1,5 @@
 #include "ProgramOptions.h"
+#include "KelvaneVersion.h"
 
 #include <gtest/gtest.h>
 
@@ -45,13 +46,15 @@ TEST(ProgramOptions, ReadsHelpVersionAndFilesAndLeavesTheToolkitItsOptions) {
     }
 }
 
-// help2man builds the man page from the help: a usage line first, then the options.
-TEST(ProgramOptions, HelpIsWhatHelp2manReads) {
+// help2man builds the man page from the help: a usage line first, then the options. The version
+// is the project's.
+TEST(ProgramOptions, HelpIsWhatHelp2manReadsAndVersionIsTheProjects) {
     const QString help = ProgramOptions::helpText();
     EXPECT_TRUE(help.startsWith("Usage: kelvane [OPTION]... [FILE]...\n"));
     for (const char* text : {"\nOptions:\n", "-h, --help", "-v, --version", "FILE"}) {
         EXPECT_TRUE(help.contains(text)) << text;
     }
+    EXPECT_EQ(ProgramOptions::versionText(), "kelvane " KELVANE_VERSION "\n");
 }
 
 } // namespace

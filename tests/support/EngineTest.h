@@ -17,25 +17,27 @@
 #include <functional>
 #include <optional>
 #include <span>
-#include <string>
 #include <vector>
 
 namespace kelvane::test {
 
-// A test with its own temporary folder, and helpers to write, read and list files in it.
+// A test with its own temporary folder, and helpers to write, read and list files in it. Names
+// are taken in that folder; absolute paths as they are.
 class FileFixture : public ::testing::Test {
 protected:
-    QString path(const QString& name) const { return dir.filePath(name); }
+    QString path(const QString& name) const { return QDir(dir.path()).filePath(name); }
 
+    // Writes `content` to `name`, making its folder; returns the full path.
     QString write(const QString& name, const QByteArray& content) {
+        QDir().mkpath(QFileInfo(path(name)).path());
         QFile file(path(name));
         EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
         return file.fileName();
     }
 
-    static QByteArray read(const QString& file) {
-        QFile f(file);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    QByteArray read(const QString& name) const {
+        QFile file(path(name));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
     }
 
     QStringList entries() const {
@@ -48,13 +50,11 @@ protected:
     QMap<QString, QByteArray> state() const {
         QMap<QString, QByteArray> entriesNow;
         for (const QString& name : entries()) {
-            const QByteArray file = QFile::encodeName(path(name));
             struct stat status {};
-            ::lstat(file.constData(), &status);
+            ::lstat(QFile::encodeName(path(name)).constData(), &status);
             QByteArray& entry = entriesNow[name];
             if (S_ISREG(status.st_mode)) {
-                entry = "file " + QByteArray::number(status.st_mode & 07777, 8) + ' ' +
-                        read(path(name));
+                entry = "file " + QByteArray::number(status.st_mode & 07777, 8) + ' ' + read(name);
             } else if (S_ISLNK(status.st_mode)) {
                 entry = "link -> " + QFile::encodeName(QFile::symLinkTarget(path(name)));
             } else {
@@ -69,14 +69,18 @@ protected:
     QTemporaryDir dir;
 };
 
-// The kind of EngineError that `call` throws, or nothing when it succeeds.
-inline std::optional<EngineError::Kind> failureOf(const std::function<void()>& call) {
+// The EngineError that `call` throws, or nothing when it succeeds; and the error's kind alone.
+inline std::optional<EngineError> errorOf(const std::function<void()>& call) {
     try {
         call();
     } catch (const EngineError& error) {
-        return error.kind();
+        return error;
     }
     return std::nullopt;
+}
+inline std::optional<EngineError::Kind> failureOf(const std::function<void()>& call) {
+    const auto error = errorOf(call);
+    return error ? std::optional(error->kind()) : std::nullopt;
 }
 
 // Reproducible bytes of any length.
