@@ -63,39 +63,29 @@ TEST_F(SafeOutput, ReplacesOnlyWithConsentAndNeverWritesThroughALink) {
         now.removeIf([](const auto& entry) { return entry.key().startsWith(".kelvane-"); });
         return now;
     };
-    for (const bool unnamed : {true, false}) {
-        for (const bool duringTheRun : {false, true}) {
-            for (const Replace replace : {Replace::Nothing, Replace::Existing}) {
-                for (std::size_t i = 0; i < std::size(appear); ++i) {
-                    SCOPED_TRACE(testing::Message()
-                                 << "unnamed " << unnamed << " during " << duringTheRun
-                                 << " replace " << int(replace) << " case " << i);
-                    write("victim.txt", "victim");
-                    QFile::setPermissions(path("victim.txt"), QFile::ReadOwner | QFile::WriteOwner);
-                    QFile::remove(path("out.bin"));
-                    OutputFaults faults;
-                    if (!unnamed) {
-                        faults.withoutUnnamedFiles();
-                    }
-                    if (!duringTheRun) {
-                        appear[i]();
-                    }
-                    auto expected = settled();
-                    const std::function<void()> during = [&] {
-                        appear[i]();
-                        expected = settled();
-                    };
-                    const auto failure = lock("out.bin", replace, duringTheRun ? during : nullptr);
-                    if (replace == Replace::Existing) {
-                        expected["out.bin"] = "file 644 " + locked;
-                    }
-                    EXPECT_EQ(failure, replace == Replace::Nothing
-                                           ? std::optional(Kind::OutputExists)
-                                           : std::nullopt);
-                    EXPECT_EQ(state(), expected);
-                }
-            }
+    for (int run = 0; run < 8 * int(std::size(appear)); ++run) {
+        const bool unnamed = run & 1, duringTheRun = run & 2, consent = run & 4;
+        SCOPED_TRACE(testing::Message() << "unnamed " << unnamed << " during " << duringTheRun
+                                        << " consent " << consent << " case " << run / 8);
+        write("victim.txt", "victim");
+        QFile::setPermissions(path("victim.txt"), QFile::ReadOwner | QFile::WriteOwner);
+        QFile::remove(path("out.bin"));
+        OutputFaults faults(unnamed);
+        if (!duringTheRun) {
+            appear[run / 8]();
         }
+        auto expected = settled();
+        const std::function<void()> during = [&] {
+            appear[run / 8]();
+            expected = settled();
+        };
+        const auto failure = lock("out.bin", consent ? Replace::Existing : Replace::Nothing,
+                                  duringTheRun ? during : nullptr);
+        if (consent) {
+            expected["out.bin"] = "file 644 " + locked;
+        }
+        EXPECT_EQ(failure, consent ? std::nullopt : std::optional(Kind::OutputExists));
+        EXPECT_EQ(state(), expected);
     }
 }
 
@@ -140,39 +130,35 @@ TEST_F(SafeOutput, OnlyRegularFilesAreReadOrReplaced) {
 // an old output are then exactly as they were.
 TEST_F(SafeOutput, EveryFailingOutputCallLeavesTheFolderAsItWas) {
     int failedRuns = 0;
-    for (const bool unnamed : {true, false}) {
-        for (const bool replacing : {false, true}) {
-            for (int call = 0; call < int(OutputCall::Count); ++call) {
-                for (const int error : {EIO, ENOSPC, EDQUOT}) {
-                    for (int nth = 1;; ++nth) {
-                        SCOPED_TRACE(testing::Message() << unnamed << replacing << " call " << call
-                                                        << " error " << error << " use " << nth);
-                        QFile::remove(path("out.bin"));
-                        if (replacing) {
-                            write("out.bin", "old output");
-                        }
-                        const auto before = state();
-                        OutputFaults faults;
-                        if (!unnamed) {
-                            faults.withoutUnnamedFiles();
-                        }
-                        faults.failAt(OutputCall(call), nth, error);
-                        const auto failure = errorOf([&] {
-                            RndCrypt(source, path("out.bin"), "pw", {},
-                                     replacing ? Replace::Existing : Replace::Nothing);
-                        });
-                        if (failure) {
-                            ++failedRuns;
-                            EXPECT_EQ(failure->kind(), Kind::Write);
-                            EXPECT_TRUE(failure->message().contains(std::strerror(error)));
-                            EXPECT_EQ(state(), before);
-                        } else {
-                            EXPECT_EQ(read("out.bin"), locked);
-                            EXPECT_EQ(entries(), QStringList({"out.bin", "source.bin"}));
-                        }
-                        if (faults.uses(OutputCall(call)) < nth) {
-                            break;
-                        }
+    for (int variant = 0; variant < 4; ++variant) {
+        const bool unnamed = variant & 1, replacing = variant & 2;
+        for (int call = 0; call < int(OutputCall::Count); ++call) {
+            for (const int error : {EIO, ENOSPC, EDQUOT}) {
+                for (int nth = 1;; ++nth) {
+                    SCOPED_TRACE(testing::Message() << unnamed << replacing << " call " << call
+                                                    << " error " << error << " use " << nth);
+                    QFile::remove(path("out.bin"));
+                    if (replacing) {
+                        write("out.bin", "old output");
+                    }
+                    const auto before = state();
+                    OutputFaults faults(unnamed);
+                    faults.failAt(OutputCall(call), nth, error);
+                    const auto failure = errorOf([&] {
+                        RndCrypt(source, path("out.bin"), "pw", {},
+                                 replacing ? Replace::Existing : Replace::Nothing);
+                    });
+                    if (failure) {
+                        ++failedRuns;
+                        EXPECT_EQ(failure->kind(), Kind::Write);
+                        EXPECT_TRUE(failure->message().contains(std::strerror(error)));
+                        EXPECT_EQ(state(), before);
+                    } else {
+                        EXPECT_EQ(read("out.bin"), locked);
+                        EXPECT_EQ(entries(), QStringList({"out.bin", "source.bin"}));
+                    }
+                    if (faults.uses(OutputCall(call)) < nth) {
+                        break;
                     }
                 }
             }
@@ -296,11 +282,11 @@ TEST_F(SafeOutput, TheNewFileIsNeverMoreOpenThanItsSourceTheUmaskOrWhatItReplace
 
 // Where the file system has no unnamed files, the temporary file has a short hidden name and is
 // readable by its owner only from the moment it exists; an output whose name is near the
-// file system's limit can still be written and replaced.
-TEST_F(SafeOutput, ANamedTemporaryFileIsPrivateFromItsCreation) {
+// file system's limit can still be written and replaced. A signal that ends the process during a
+// run takes the temporary file with it.
+TEST_F(SafeOutput, ANamedTemporaryFileIsPrivateAndGoesWithTheProcess) {
     ASSERT_EQ(::chmod(qPrintable(source), 0644), 0);
-    OutputFaults faults;
-    faults.withoutUnnamedFiles();
+    OutputFaults faults(false);
     QStringList temporary;
     struct stat status {};
     faults.before([&](OutputCall call) {
@@ -318,28 +304,22 @@ TEST_F(SafeOutput, ANamedTemporaryFileIsPrivateFromItsCreation) {
     EXPECT_EQ(lock(longName, Replace::Existing), std::nullopt);
     EXPECT_EQ(entries(), QStringList({longName, "source.bin"}));
     EXPECT_EQ(read(longName), locked);
-}
 
-// A signal that ends the process during a run takes the named temporary file with it.
-TEST_F(SafeOutput, ASignalDuringARunLeavesNoTemporaryFile) {
+    faults.before({});
     for (const int signal : {SIGTERM, SIGHUP, SIGINT}) {
-        SCOPED_TRACE(signal);
         const pid_t child = ::fork();
-        ASSERT_GE(child, 0);
         if (child == 0) {
-            OutputFaults faults;
-            faults.withoutUnnamedFiles();
             lock("out.bin", Replace::Nothing, [&] {
                 if (entries().filter(".kelvane-").size() == 1) {
                     ::raise(signal);
                 }
             });
-            ::_exit(0); // not ended by the signal: the wait below fails
+            ::_exit(0); // not ended by the signal: the check below fails
         }
         int status = 0;
         ASSERT_EQ(::waitpid(child, &status, 0), child);
-        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
-        EXPECT_EQ(entries(), QStringList({"source.bin"}));
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << signal;
+        EXPECT_EQ(entries(), QStringList({longName, "source.bin"}));
     }
 }
 
