@@ -52,11 +52,6 @@ struct Outcome {
     bool echoOnAfterwards = false;
 };
 
-QByteArray transformed(QByteArray content, const QString& password) {
-    kelvane::RndCryptBuffer(bytes(content), kelvane::passwordCodes(password));
-    return content;
-}
-
 // The tool runs from a copy in a folder of its own, where it keeps its bookmark list; the
 // window's list reader and writer look there too.
 class Cli : public FileFixture {

@@ -6,13 +6,10 @@
 
 using namespace kelvane;
 using namespace kelvane::test;
-using Kind = kelvane::EngineError::Kind;
 
 namespace {
 
 using TransformFile = FileFixture;
-constexpr int kMiB = 1024 * 1024;
-
 // The stepped transform, drawn one value at a time after the seeding.
 QByteArray stepped(QByteArray data, const QByteArray& codes, RandomSource& source) {
     seedSteppedKeystream(codes, source);
@@ -23,29 +20,6 @@ QByteArray stepped(QByteArray data, const QByteArray& codes, RandomSource& sourc
         }
     }
     return data;
-}
-
-// Sizes around the yield interval and the read chunk, largest first so that every run replaces
-// a longer output. Each run gives the output the source's permission bits and leaves the process
-// generator where the content draws put it.
-TEST_F(TransformFile, LockThenUnlockRestoresEveryByte) {
-    for (const qsizetype size : {4 * kMiB + 1, 4 * kMiB, 4 * kMiB - 1, 65537, 65536, 1, 0}) {
-        SCOPED_TRACE(size);
-        const QByteArray content = randomBytes(size);
-        const QString source = write("a.bin", content);
-        QFile::setPermissions(source, QFile::ReadOwner | QFile::WriteOwner);
-        EXPECT_EQ(RndCrypt(source, path("a_locked.bin"), "pässword", {}, Replace::Existing), size);
-        QByteArray locked = content;
-        RndCryptBuffer(bytes(locked), "p\xE4ssword");
-        EXPECT_EQ(read("a_locked.bin"), locked);
-        EXPECT_EQ(QFile::permissions(path("a_locked.bin")).toInt() & 0x7077, 0x6000);
-        RndCrypt(path("a_locked.bin"), path("a_unlocked.bin"), "pässword", {}, Replace::Existing);
-        EXPECT_EQ(LoadFileToString(path("a_unlocked.bin")), content);
-        EXPECT_EQ(entries(), QStringList({"a.bin", "a_locked.bin", "a_unlocked.bin"}));
-        RandomSource expected;
-        seedContentKeystream("p\xE4ssword", expected);
-        EXPECT_EQ(processRandomSource().state(), keystream::advance(expected.state(), size));
-    }
 }
 
 // A run yields after seeding and then every 64 KiB, across the read chunks. Every transform

@@ -13,18 +13,14 @@
 
 using namespace kelvane;
 using namespace kelvane::test;
-using Kind = kelvane::EngineError::Kind;
 
 namespace {
-
-constexpr int kMiB = 1024 * 1024;
 
 class SafeOutput : public FileFixture {
 protected:
     void SetUp() override {
         content = randomBytes(2 * kMiB + 5000);
-        locked = content;
-        RndCryptBuffer(bytes(locked), "pw");
+        locked = transformed(content, "pw");
         source = write("source.bin", content);
     }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Charset.h"
+#include "Cipher.h"
 #include "EngineError.h"
 
 #include <QDir>
@@ -20,6 +21,9 @@
 #include <vector>
 
 namespace kelvane::test {
+
+using Kind = EngineError::Kind;
+constexpr int kMiB = 1024 * 1024;
 
 // A test with its own temporary folder, and helpers to write, read and list files in it. Names
 // are taken in that folder; absolute paths as they are.
@@ -78,7 +82,7 @@ inline std::optional<EngineError> errorOf(const std::function<void()>& call) {
     }
     return std::nullopt;
 }
-inline std::optional<EngineError::Kind> failureOf(const std::function<void()>& call) {
+inline std::optional<Kind> failureOf(const std::function<void()>& call) {
     const auto error = errorOf(call);
     return error ? std::optional(error->kind()) : std::nullopt;
 }
@@ -93,6 +97,13 @@ inline QByteArray randomBytes(qsizetype size) {
 
 inline std::span<std::uint8_t> bytes(QByteArray& data) {
     return {reinterpret_cast<std::uint8_t*>(data.data()), static_cast<std::size_t>(data.size())};
+}
+
+// `content` locked or unlocked with `password` by the engine's buffer transform, which the
+// known-answer vectors hold to.
+inline QByteArray transformed(QByteArray content, const QString& password) {
+    RndCryptBuffer(bytes(content), passwordCodes(password));
+    return content;
 }
 
 // The password text whose codes are `codes`.
