@@ -18,20 +18,14 @@ TEST(ProgramOptions, ReadsHelpVersionAndFilesAndLeavesTheToolkitItsOptions) {
         const char* error;
     } rows[] = {
         {"", Toolkit::Taken, Request::Start, {}, ""},
-        {"/d/a.txt /d/b_locked.txt",
-         Toolkit::Taken,
-         Request::Start,
-         {"/d/a.txt", "/d/b_locked.txt"},
-         ""},
+        {"/d/a.txt /d/b.txt", Toolkit::Taken, Request::Start, {"/d/a.txt", "/d/b.txt"}, ""},
         {"-- -a.txt", Toolkit::Taken, Request::Start, {"-a.txt"}, ""},
         {"--help", Toolkit::StillThere, Request::Help, {}, ""},
-        {"-h", Toolkit::StillThere, Request::Help, {}, ""},
         {"--version", Toolkit::StillThere, Request::Version, {}, ""},
         {"-v", Toolkit::Taken, Request::Version, {}, ""},
         {"-platform offscreen --version", Toolkit::StillThere, Request::Version, {}, ""},
         // "-reverse" is the toolkit's, not -r -e -v -e -r -s -e.
         {"-reverse /d/a.txt", Toolkit::StillThere, Request::Start, {}, ""},
-        {"-style fusion", Toolkit::StillThere, Request::Start, {}, ""},
         {"--fast /d/a.txt", Toolkit::Taken, Request::Usage, {}, "Unknown option 'fast'."},
         {"-reverse", Toolkit::Taken, Request::Usage, {}, "Unknown option 'reverse'."},
     };

@@ -28,10 +28,8 @@ TEST(BookmarkListLocation, BesideAPortableCopyElseInTheUsersFolder) {
     } rows[] = {
         {"portable", Folder::Writable, false, false, Where::Beside, Where::Beside},
         {"portable, a list beside", Folder::Writable, true, false, Where::Beside, Where::Beside},
-        {"portable, a user's list", Folder::Writable, false, true, Where::Beside, Where::Beside},
         {"read-only", Folder::ReadOnly, false, false, Where::Own, Where::Own},
         {"read-only, a starting list", Folder::ReadOnly, true, false, Where::Beside, Where::Own},
-        {"read-only, the user's list made", Folder::ReadOnly, true, true, Where::Own, Where::Own},
         {"program folder gone", Folder::Missing, false, false, Where::Own, Where::Own},
         {"installed", Folder::Installed, false, false, Where::Own, Where::Own},
         {"installed, a starting list", Folder::Installed, true, false, Where::Beside, Where::Own},

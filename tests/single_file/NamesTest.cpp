@@ -14,8 +14,7 @@ TEST(PathHelpers, GetExtension) {
         {"README", ""},
         {"", ""},
         {"name.", ""},
-        {".profile", "profile"},
-    };
+        {".profile", "profile"}};
     for (const auto& [name, extension] : cases) {
         EXPECT_EQ(getExtension(QString::fromUtf8(name)), QString::fromUtf8(extension)) << name;
     }
