@@ -1,7 +1,10 @@
 #include "EngineTest.h"
+#include "Keystream.h"
 #include "RndCrypt.h"
 #include "SteppedTransform.h"
+#include "StreamCrypt.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 using namespace kelvane;
@@ -146,6 +149,88 @@ TEST_F(TransformFile, FailuresLeaveNothingBehind) {
         EXPECT_EQ(openFiles(), files);
         EXPECT_TRUE(c.started || processRandomSource().state() == 0x777777u);
     }
+}
+
+class StreamTransform : public FileFixture {
+protected:
+    void TearDown() override {
+        for (const int fd : descriptors) {
+            ::close(fd);
+        }
+    }
+
+    // A descriptor that reads `name`, or writes it anew.
+    int open(const QString& name, int flags) {
+        descriptors.push_back(::open(qPrintable(path(name)), flags | O_CLOEXEC, 0600));
+        return descriptors.back();
+    }
+
+    std::vector<int> descriptors;
+};
+
+// Sizes around the yield interval and the chunks of the file and the stream routes, largest
+// first so that the file route replaces a longer output each time. The file route gives the
+// buffer transform's bytes and leaves the process generator where the content draws put it. A
+// descriptor (as a pipe is read and written) or a file at either end gives the same bytes and
+// generator state, and the yields count the bytes, with the total when it is known.
+TEST_F(StreamTransform, GivesTheBytesAndGeneratorStateOfTheFileRoute) {
+    for (const qsizetype size : {3 * kMiB + 3, kMiB, 256 * 1024 + 1, 65536, 65535, 1, 0}) {
+        const QByteArray content = randomBytes(size);
+        const QString source = write("in", content);
+        EXPECT_EQ(RndCrypt(source, path("route.out"), "pässword", {}, Replace::Existing), size);
+        EXPECT_TRUE(LoadFileToString(path("route.out")) == transformed(content, "pässword"));
+        const std::uint32_t expectedState = processRandomSource().state();
+        RandomSource seeded;
+        seedContentKeystream("p\xE4ssword", seeded);
+        EXPECT_EQ(expectedState, keystream::advance(seeded.state(), size));
+        EXPECT_EQ(entries(), QStringList({"in", "route.out"}));
+        for (const int ends : {0, 1, 2}) { // descriptors; a file output; a file input
+            SCOPED_TRACE(testing::Message() << size << " bytes, ends " << ends);
+            processRandomSource().setState(0x123456);
+            StreamInput input = ends == 2 ? StreamInput::file(source)
+                                          : StreamInput::descriptor(open("in", O_RDONLY), "in");
+            StreamOutput output =
+                ends == 1 ? StreamOutput::file(path("out"), Replace::Nothing, 0640)
+                          : StreamOutput::descriptor(open("out", O_WRONLY | O_CREAT), "out");
+            std::uint64_t last = 0;
+            std::uint64_t shownTotal = 1;
+            EXPECT_EQ(RndCryptStream(input, output, "pässword",
+                                     [&](std::uint64_t done, std::uint64_t total) {
+                                         EXPECT_LE(done - last, kYieldInterval);
+                                         last = done;
+                                         shownTotal = total;
+                                     }),
+                      size);
+            EXPECT_EQ(last, static_cast<std::uint64_t>(size));
+            EXPECT_EQ(shownTotal, ends == 2 ? static_cast<std::uint64_t>(size) : 0);
+            EXPECT_EQ(processRandomSource().state(), expectedState);
+            EXPECT_TRUE(read("out") == read("route.out"));
+            QFile::remove(path("out"));
+        }
+    }
+}
+
+// A source that grows fails the run; an output that is the source itself is refused before
+// anything is read, and the source is not written. Neither leaves a transform running.
+TEST_F(StreamTransform, FailsOnAGrowingSourceAndRefusesAnOutputIntoItself) {
+    const QByteArray content = randomBytes(kMiB);
+    const QString source = write("source.bin", content);
+    StreamInput growing = StreamInput::file(source);
+    StreamOutput out = StreamOutput::descriptor(open("out", O_WRONLY | O_CREAT), "out");
+    const YieldStep grow = [&](std::uint64_t done, std::uint64_t) {
+        QFile file(source);
+        if (done == 0 && file.open(QIODevice::Append)) {
+            file.write("more");
+        }
+    };
+    EXPECT_EQ(failureOf([&] { RndCryptStream(growing, out, "pw", grow); }), Kind::Read);
+    EXPECT_FALSE(TransformGuard::busy());
+    write("source.bin", content);
+    StreamInput input = StreamInput::file(source);
+    StreamOutput itself = StreamOutput::descriptor(open("source.bin", O_WRONLY | O_APPEND), "it");
+    EXPECT_EQ(failureOf([&] { RndCryptStream(input, itself, "pw"); }), Kind::SameFile);
+    EXPECT_EQ(read("source.bin"), content);
+    EXPECT_FALSE(TransformGuard::busy());
 }
 
 } // namespace
