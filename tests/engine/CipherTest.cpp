@@ -1,4 +1,3 @@
-#include "Cipher.h"
 #include "EngineTest.h"
 #include "Keystream.h"
 
@@ -37,8 +36,7 @@ TEST(Keystream, KernelsAndJumpsMatchTheGenerator) {
         kernels.emplace_back("avx2", ks::detail::xorAvx2);
     }
     for (const std::size_t length : {0, 1, 15, 16, 17, 63, 64, 65, 127, 128, 1000, 65536 + 3}) {
-        std::vector<std::uint8_t> pattern(length);
-        std::iota(pattern.begin(), pattern.end(), std::uint8_t{7});
+        const std::vector<std::uint8_t> pattern(length, 7);
         for (const std::uint32_t state : {0u, 0x50000u, 0xFFFFFFu, 0x8000BFu}) {
             std::vector<std::uint8_t> expected = pattern;
             RandomSource source(state);

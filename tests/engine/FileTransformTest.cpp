@@ -124,7 +124,6 @@ TEST_F(TransformFile, FailuresLeaveNothingBehind) {
         {"link to the source", [&] { RndCrypt(src, path("link.bin"), "pw"); }, Kind::SameFile},
         {"hard link", [&] { RndCrypt(src, path("hard.bin"), "pw"); }, Kind::SameFile},
         {"password outside the set", [&] { RndCrypt(missing, out, "ключ"); }, Kind::Charset},
-        {"output exists", [&] { RndCrypt(src, old, "pw"); }, Kind::OutputExists},
         {"read fails midway", [&] { RndCrypt("/proc/self/mem", old, "pw", {}, Replace::Existing); },
          Kind::Read, true},
         {"load: missing input", [&] { LoadFileToString(missing); }, Kind::Read},

@@ -102,7 +102,6 @@ TEST_F(SafeOutput, OnlyRegularFilesAreReadOrReplaced) {
         {"/dev/null", "it is a device, not a file."},
         {path("socket"), "it is a socket, not a file."},
         {path("folder"), "it is a folder."},
-        {path("folder/"), "it is a folder."},
     };
     for (const auto& [special, reason] : rows) {
         SCOPED_TRACE(special.toStdString());
@@ -118,7 +117,7 @@ TEST_F(SafeOutput, OnlyRegularFilesAreReadOrReplaced) {
         ::mkfifo(qPrintable(path("out.bin")), 0644);
     };
     EXPECT_EQ(lock("out.bin", Replace::Existing, pipeInstead), Kind::OutputNotFile);
-    EXPECT_EQ(state()["out.bin"], "pipe");
+    EXPECT_TRUE(state()["out.bin"].startsWith("pipe"));
 }
 
 // Every call that touches the output, failing at each of its uses with each error: the run
@@ -282,18 +281,17 @@ TEST_F(SafeOutput, TheNewFileIsNeverMoreOpenThanItsSourceTheUmaskOrWhatItReplace
 // run takes the temporary file with it.
 TEST_F(SafeOutput, ANamedTemporaryFileIsPrivateAndGoesWithTheProcess) {
     ASSERT_EQ(::chmod(qPrintable(source), 0644), 0);
-    OutputFaults faults(false);
+    const OutputFaults faults(false);
     QStringList temporary;
     struct stat status {};
-    faults.before([&](OutputCall call) {
-        if (call == OutputCall::Write && temporary.isEmpty()) {
-            temporary = entries().filter(".kelvane-");
-            ::stat(qPrintable(path(temporary.value(0))), &status);
-        }
-    });
     const QString longName = QString(239, 'n') + "_locked.bin";
     ASSERT_EQ(QFile::encodeName(longName).size(), 250);
-    EXPECT_EQ(lock(longName, Replace::Nothing), std::nullopt);
+    EXPECT_EQ(lock(longName, Replace::Nothing,
+                   [&] {
+                       temporary = entries().filter(".kelvane-");
+                       ::stat(qPrintable(path(temporary.value(0))), &status);
+                   }),
+              std::nullopt);
     EXPECT_EQ(temporary.size(), 1);
     EXPECT_LT(temporary.value(0).size(), 20);
     EXPECT_EQ(status.st_mode & 07777, 0600u);
@@ -301,7 +299,6 @@ TEST_F(SafeOutput, ANamedTemporaryFileIsPrivateAndGoesWithTheProcess) {
     EXPECT_EQ(entries(), QStringList({longName, "source.bin"}));
     EXPECT_EQ(read(longName), locked);
 
-    faults.before({});
     for (const int signal : {SIGTERM, SIGHUP, SIGINT}) {
         const pid_t child = ::fork();
         if (child == 0) {

@@ -49,25 +49,24 @@ protected:
             .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     }
 
-    // Every entry of the folder, by name, as its kind and what can be compared of it without
-    // following a link or opening a pipe: "file 644 <bytes>", "link -> <target>", "pipe", ...
+    // Every entry of the folder, by name, as its kind, its mode and what can be compared of it
+    // without following a link or opening a pipe: "file 644 <bytes>", "link 777 <target>", ...
     QMap<QString, QByteArray> state() const {
-        QMap<QString, QByteArray> entriesNow;
+        QMap<QString, QByteArray> now;
         for (const QString& name : entries()) {
-            struct stat status {};
-            ::lstat(QFile::encodeName(path(name)).constData(), &status);
-            QByteArray& entry = entriesNow[name];
-            if (S_ISREG(status.st_mode)) {
-                entry = "file " + QByteArray::number(status.st_mode & 07777, 8) + ' ' + read(name);
-            } else if (S_ISLNK(status.st_mode)) {
-                entry = "link -> " + QFile::encodeName(QFile::symLinkTarget(path(name)));
-            } else {
-                entry = S_ISDIR(status.st_mode)    ? "folder"
-                        : S_ISFIFO(status.st_mode) ? "pipe"
-                                                   : "other";
-            }
+            struct stat s {};
+            ::lstat(QFile::encodeName(path(name)).constData(), &s);
+            const bool file = S_ISREG(s.st_mode), link = S_ISLNK(s.st_mode);
+            now[name] = QByteArray(file                  ? "file "
+                                   : link                ? "link "
+                                   : S_ISFIFO(s.st_mode) ? "pipe "
+                                                         : "other ") +
+                        QByteArray::number(s.st_mode & 07777, 8) + ' ' +
+                        (file   ? read(name)
+                         : link ? QFile::encodeName(QFile::symLinkTarget(path(name)))
+                                : "");
         }
-        return entriesNow;
+        return now;
     }
 
     QTemporaryDir dir;

@@ -4,7 +4,6 @@
 
 #include <array>
 #include <cerrno>
-#include <functional>
 
 #include <fcntl.h>
 
@@ -14,8 +13,7 @@ enum class OutputCall { Open, Write, Flush, Chmod, Close, Link, Rename, Count };
 
 // While it lives, the engine's output calls go through counting wrappers: the n-th use of one
 // call can be made to fail with an error number. Without `unnamedFiles` the file system refuses
-// unnamed temporary files, as NFS, vfat and many FUSE file systems do. `before` runs before each
-// call, for tests that change the folder at a chosen moment.
+// unnamed temporary files, as NFS, vfat and many FUSE file systems do.
 class OutputFaults {
 public:
     explicit OutputFaults(bool unnamedFiles = true) {
@@ -73,7 +71,6 @@ public:
     // EINVAL.
     int directWrites() const { return state().direct; }
     int refusedWrites() const { return state().refused; }
-    void before(std::function<void(OutputCall)> hook) { state().before = std::move(hook); }
     int uses(OutputCall call) const { return state().uses[static_cast<std::size_t>(call)]; }
 
 private:
@@ -86,7 +83,6 @@ private:
         bool noDirect = false;
         int direct = 0;
         int refused = 0;
-        std::function<void(OutputCall)> before;
     };
     static State& state() {
         static State s;
@@ -97,9 +93,6 @@ private:
     // True when this use of `call` is to fail; errno is then set.
     static bool fails(OutputCall call) {
         State& s = state();
-        if (s.before) {
-            s.before(call);
-        }
         if (++s.uses[static_cast<std::size_t>(call)] == s.nth && s.failing == call) {
             errno = s.error;
             return true;
