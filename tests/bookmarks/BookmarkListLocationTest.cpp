@@ -20,28 +20,23 @@ enum class Where { Beside, Own };
 // be made, and nothing new appears beside a program whose list is kept elsewhere. Root can write
 // in an install folder, and still gets the list in its own data folder.
 TEST(BookmarkListLocation, BesideAPortableCopyElseInTheUsersFolder) {
+    using enum Folder;
+    using enum Where;
     const struct {
-        const char* what;
         Folder folder;
         bool besideExists, ownExists; // the list beside the program, the user's own list
         Where read, save;
     } rows[] = {
-        {"portable", Folder::Writable, false, false, Where::Beside, Where::Beside},
-        {"portable, a list beside", Folder::Writable, true, false, Where::Beside, Where::Beside},
-        {"read-only", Folder::ReadOnly, false, false, Where::Own, Where::Own},
-        {"read-only, a starting list", Folder::ReadOnly, true, false, Where::Beside, Where::Own},
-        {"program folder gone", Folder::Missing, false, false, Where::Own, Where::Own},
-        {"installed", Folder::Installed, false, false, Where::Own, Where::Own},
-        {"installed, a starting list", Folder::Installed, true, false, Where::Beside, Where::Own},
-        {"installed, the user's list made", Folder::Installed, true, true, Where::Own, Where::Own},
-        {"installed, run through a link", Folder::InstalledViaLink, true, false, Where::Beside,
-         Where::Own},
-    };
+        {Writable, false, false, Beside, Beside},    {Writable, true, false, Beside, Beside},
+        {ReadOnly, false, false, Own, Own},          {ReadOnly, true, false, Beside, Own},
+        {Missing, false, false, Own, Own},           {Installed, false, false, Own, Own},
+        {Installed, true, false, Beside, Own},       {Installed, true, true, Own, Own},
+        {InstalledViaLink, true, false, Beside, Own}};
     for (const auto& row : rows) {
-        if (row.folder == Folder::ReadOnly && ::geteuid() == 0) {
+        if (row.folder == ReadOnly && ::geteuid() == 0) {
             continue; // root may write in a read-only folder: the install folder rows hold for it
         }
-        SCOPED_TRACE(row.what);
+        SCOPED_TRACE(&row - rows);
         QTemporaryDir dir;
         const QString program = dir.filePath("program"), own = dir.filePath("home/Kelvane");
         QString programFolder = program; // as the program reports it
@@ -50,7 +45,7 @@ TEST(BookmarkListLocation, BesideAPortableCopyElseInTheUsersFolder) {
             QDir().mkpath(QFileInfo(file).path());
             QFile(file).open(QIODevice::WriteOnly);
         };
-        if (row.folder != Folder::Missing) {
+        if (row.folder != Missing) {
             QDir().mkpath(program);
         }
         if (row.besideExists) {
@@ -59,21 +54,21 @@ TEST(BookmarkListLocation, BesideAPortableCopyElseInTheUsersFolder) {
         if (row.ownExists) {
             make(own + "/bookmarked.txt");
         }
-        if (row.folder == Folder::ReadOnly) {
+        if (row.folder == ReadOnly) {
             QFile::setPermissions(program, QFile::ReadOwner | QFile::ExeOwner);
-        } else if (row.folder == Folder::Installed) {
+        } else if (row.folder == Installed) {
             installFolders.append(program);
-        } else if (row.folder == Folder::InstalledViaLink) { // another spelling, through a link
+        } else if (row.folder == InstalledViaLink) { // another spelling, through a link
             installFolders.append(program + "/");
             programFolder = dir.filePath("link");
             QFile::link(program, programFolder);
         }
         const auto pathOf = [&](Where where) {
-            return (where == Where::Beside ? programFolder : own) + "/bookmarked.txt";
+            return (where == Beside ? programFolder : own) + "/bookmarked.txt";
         };
         const QStringList besideBefore = QDir(program).entryList(QDir::AllEntries);
         const BookmarkListLocation location(programFolder, own, installFolders);
-        EXPECT_EQ(location.besideProgram(), row.save == Where::Beside);
+        EXPECT_EQ(location.besideProgram(), row.save == Beside);
         EXPECT_EQ(location.readPath(), pathOf(row.read));
         EXPECT_EQ(location.savePath(), pathOf(row.save));
         EXPECT_TRUE(location.makeSaveFolder());

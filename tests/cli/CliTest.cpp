@@ -238,7 +238,7 @@ TEST_F(Cli, RefusesWithOneLineAndItsExitCodeLeavingEveryFileAsItWas) {
 TEST_F(Cli, AsksOnTheTerminalWithoutEcho) {
     using enum Terminal;
     write("b.txt", "bravo");
-    enum Data { None, Source, Locked, Missing };
+    enum Data { Empty, Source, Locked, Missing };
     const QByteArray data[] = {"", kSource, lockedWith("tango"), "<missing>"};
     const struct {
         Terminal terminal;
@@ -248,14 +248,14 @@ TEST_F(Cli, AsksOnTheTerminalWithoutEcho) {
         const char* message; // part of what the terminal shows
         Data in, out, holds; // standard input and output unless they are the terminal; "out"
     } rows[] = {
-        {Whole, "lock report.txt -o out", "tango\ntango", 0, 2, "", None, None, Locked},
-        {Whole, "lock report.txt -o out", "tango\ntango-71", 4, 2, "not match", None, None,
+        {Whole, "lock report.txt -o out", "tango\ntango", 0, 2, "", Empty, Empty, Locked},
+        {Whole, "lock report.txt -o out", "tango\ntango-71", 4, 2, "not match", Empty, Empty,
          Missing},
-        {Whole, "lock report.txt -o out", "", 4, 1, "empty", None, None, Missing},
-        {Whole, "lock report.txt -o out", "\x03", -1, 1, "Password: ", None, None, Missing},
+        {Whole, "lock report.txt -o out", "", 4, 1, "empty", Empty, Empty, Missing},
+        {Whole, "lock report.txt -o out", "\x03", -1, 1, "Password: ", Empty, Empty, Missing},
         {PromptOnly, "unlock - -o -", "tango", 0, 1, "", Locked, Source, Missing},
-        {PromptOnly, "lock report.txt b.txt", "tango\ntango", 0, 2, "", None, None, Missing},
-        {PromptOnly, "lock - -o out", "tango\ntango", 0, 2, "", Source, None, Locked},
+        {PromptOnly, "lock report.txt b.txt", "tango\ntango", 0, 2, "", Empty, Empty, Missing},
+        {PromptOnly, "lock - -o out", "tango\ntango", 0, 2, "", Source, Empty, Locked},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.arguments + std::string(" typing ") + row.typed);
