@@ -82,12 +82,10 @@ TEST(BookmarkListLocation, BesideAPortableCopyElseInTheUsersFolder) {
 // /usr/bin and must not get /usr/bin/bookmarked.txt. No user's folder, or one that cannot be made
 // (a file is in the way, for root too): nothing to save to, and nothing is made at the root.
 TEST(BookmarkListLocation, SystemFoldersAndNoUserFolder) {
-    for (const QString folder : {"/usr/bin", "/bin", "/usr/local/bin", "/usr/sbin"}) {
-        if (QFileInfo(folder).isDir()) {
-            const BookmarkListLocation location = BookmarkListLocation::forProgramIn(folder);
-            EXPECT_FALSE(location.besideProgram()) << folder.toStdString();
-            EXPECT_TRUE(location.savePath().endsWith("/Kelvane/bookmarked.txt"));
-        }
+    for (const QString folder : {"/usr/bin", "/usr/local/bin"}) {
+        const BookmarkListLocation location = BookmarkListLocation::forProgramIn(folder);
+        EXPECT_TRUE(!location.besideProgram() &&
+                    location.savePath().endsWith("/Kelvane/bookmarked.txt"));
     }
     QTemporaryDir dir;
     const BookmarkListLocation none(dir.filePath("missing"), QString(), {});

@@ -43,13 +43,11 @@ TEST(OutputName, LockAndUnlockRules) {
         {"/d/README.locked", "/d/README_locked.locked", "/d/README_unlocked.locked"},
         {"/d/README_locked", "/d/README_locked.locked", "/d/README.unlocked"},
         {"/d/archive.tar.gz", "/d/archive_locked.tar.gz", "/d/archive_unlocked.tar.gz"},
-        {"/report.txt", "/report_locked.txt", "/report_unlocked.txt"},
         {"/d/.profile", "/d/_locked.profile", "/d/_unlocked.profile"},
         {"/my.docs/report.txt", "/my.docs/report_locked.txt", "/my.docs/report_unlocked.txt"},
         {"/my.docs/README", "/my.docs/README.locked", "/my.docs/README.unlocked"},
         {"/old_unlocked/a.txt", "/old_unlocked/a_locked.txt", "/old_unlocked/a_unlocked.txt"},
         {"/o_locked/a_locked.txt", "/o_locked/a_locked_locked.txt", "/o_locked/a_unlocked.txt"},
-        {"relative.txt", "relative_locked.txt", "relative_unlocked.txt"},
     };
     for (const auto& [source, lock, unlock] : cases) {
         EXPECT_EQ(outputPathFor(source, NameRule::Lock), QString::fromUtf8(lock));
