@@ -25,28 +25,6 @@ QByteArray stepped(QByteArray data, const QByteArray& codes, RandomSource& sourc
     return data;
 }
 
-// A run yields after seeding and then every 64 KiB, across the read chunks. Every transform
-// started from a yield is refused; the running one finishes unharmed.
-TEST_F(TransformFile, YieldsAndRefusesASecondTransformMeanwhile) {
-    const QByteArray content = randomBytes(5 * 65536 + 123);
-    const QString source = write("r.bin", content);
-    std::uint64_t last = 0;
-    int yields = 0, refused = 0;
-    RndCrypt(source, path("r.out"), "pw", [&](std::uint64_t done, std::uint64_t total) {
-        EXPECT_TRUE(total == 5 * 65536 + 123u && done - last <= kYieldInterval &&
-                    (yields++ == 0) == (done == 0));
-        last = done;
-        refused += failureOf([&] { RndCrypt(source, path("other"), "x"); }) == Kind::Busy;
-        refused += failureOf([&] { SteppedTransform(source, path("other"), "x"); }) == Kind::Busy;
-        QByteArray scratch("abc");
-        refused += failureOf([&] { RndCryptBuffer(bytes(scratch), "x"); }) == Kind::Busy;
-    });
-    EXPECT_EQ(last, 5 * 65536 + 123u);
-    EXPECT_EQ(refused, 3 * yields);
-    EXPECT_TRUE(read("r.out") == transformed(content, "pw"));
-    EXPECT_EQ(entries(), QStringList({"r.bin", "r.out"}));
-}
-
 TEST_F(TransformFile, SteppedKnownAnswersAndTheirUndoFromAFreshGenerator) {
     for (const auto& row : readTable("stepped.tsv")) {
         SCOPED_TRACE("password " + row[0].toStdString());
@@ -168,12 +146,25 @@ protected:
 // first so that the file route replaces a longer output each time. The file route gives the
 // buffer transform's bytes and leaves the process generator where the content draws put it. A
 // descriptor (as a pipe is read and written) or a file at either end gives the same bytes and
-// generator state, and the yields count the bytes, with the total when it is known.
+// generator state. Every route yields after seeding and then every 64 KiB, counting the bytes,
+// with the total when it is known; every transform started from a yield is refused as busy.
 TEST_F(StreamTransform, GivesTheBytesAndGeneratorStateOfTheFileRoute) {
     for (const qsizetype size : {3 * kMiB + 3, kMiB, 256 * 1024 + 1, 65536, 65535, 1, 0}) {
         const QByteArray content = randomBytes(size);
         const QString source = write("in", content);
-        EXPECT_EQ(RndCrypt(source, path("route.out"), "pässword", {}, Replace::Existing), size);
+        std::uint64_t last = 0, total = 0;
+        int yields = 0, refused = 0;
+        const YieldStep yield = [&](std::uint64_t done, std::uint64_t shownTotal) {
+            EXPECT_TRUE(done - last <= kYieldInterval && (yields++ == 0) == (done == 0));
+            std::tie(last, total) = std::tuple(done, shownTotal);
+            refused += failureOf([&] { RndCrypt(source, path("other"), "x"); }) == Kind::Busy;
+            refused +=
+                failureOf([&] { SteppedTransform(source, path("other"), "x"); }) == Kind::Busy;
+            QByteArray scratch("abc");
+            refused += failureOf([&] { RndCryptBuffer(bytes(scratch), "x"); }) == Kind::Busy;
+        };
+        EXPECT_EQ(RndCrypt(source, path("route.out"), "pässword", yield, Replace::Existing), size);
+        EXPECT_TRUE(last == std::uint64_t(size) && total == last && refused == 3 * yields);
         EXPECT_TRUE(LoadFileToString(path("route.out")) == transformed(content, "pässword"));
         const std::uint32_t expectedState = processRandomSource().state();
         RandomSource seeded;
@@ -188,17 +179,10 @@ TEST_F(StreamTransform, GivesTheBytesAndGeneratorStateOfTheFileRoute) {
             StreamOutput output =
                 ends == 1 ? StreamOutput::file(path("out"), Replace::Nothing, 0640)
                           : StreamOutput::descriptor(open("out", O_WRONLY | O_CREAT), "out");
-            std::uint64_t last = 0;
-            std::uint64_t shownTotal = 1;
-            EXPECT_EQ(RndCryptStream(input, output, "pässword",
-                                     [&](std::uint64_t done, std::uint64_t total) {
-                                         EXPECT_LE(done - last, kYieldInterval);
-                                         last = done;
-                                         shownTotal = total;
-                                     }),
-                      size);
-            EXPECT_EQ(last, static_cast<std::uint64_t>(size));
-            EXPECT_EQ(shownTotal, ends == 2 ? static_cast<std::uint64_t>(size) : 0);
+            last = yields = refused = 0;
+            EXPECT_EQ(RndCryptStream(input, output, "pässword", yield), size);
+            EXPECT_TRUE(last == std::uint64_t(size) && refused == 3 * yields);
+            EXPECT_EQ(total, ends == 2 ? last : 0);
             EXPECT_EQ(processRandomSource().state(), expectedState);
             EXPECT_TRUE(read("out") == read("route.out"));
             QFile::remove(path("out"));

@@ -15,9 +15,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <functional>
 #include <optional>
-#include <span>
 #include <vector>
 
 namespace kelvane::test {

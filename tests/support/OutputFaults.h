@@ -77,12 +77,9 @@ private:
     struct State {
         std::array<int, static_cast<std::size_t>(OutputCall::Count)> uses{};
         OutputCall failing = OutputCall::Count;
-        int nth = 0;
-        int error = 0;
-        bool noUnnamed = false;
-        bool noDirect = false;
-        int direct = 0;
-        int refused = 0;
+        int nth = 0, error = 0;
+        bool noUnnamed = false, noDirect = false;
+        int direct = 0, refused = 0;
     };
     static State& state() {
         static State s;
