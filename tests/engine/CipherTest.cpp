@@ -11,20 +11,6 @@ namespace ks = kelvane::keystream;
 
 namespace {
 
-// Values the legacy runtime is documented to produce, to seven significant digits.
-TEST(RandomSource, PublishedValues) {
-    RandomSource source;
-    for (const double value : {0.7055475, 0.533424, 0.5795186, 0.2895625, 0.301948}) {
-        EXPECT_NEAR(source.NextValue(), value, 5e-7);
-    }
-    EXPECT_NEAR(source.Reseed(-10.0f), 0.3276443, 5e-7); // earlier draws make no difference
-    source.Randomize(10);
-    for (const double value : {0.2077829, 0.4407803, 0.6152623}) {
-        EXPECT_NEAR(source.NextValue(), value, 5e-7);
-    }
-    EXPECT_NEAR(source.Reseed(-1.0f), 0.224007, 5e-7);
-}
-
 // Every kernel (the dispatch takes the AVX2 one where the processor has it), and the jump
 // ahead, against the generator drawn one byte at a time: lengths around the kernels' round
 // sizes, odd start states, and a whole period.

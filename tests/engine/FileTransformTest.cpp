@@ -170,7 +170,6 @@ TEST_F(StreamTransform, GivesTheBytesAndGeneratorStateOfTheFileRoute) {
         RandomSource seeded;
         seedContentKeystream("p\xE4ssword", seeded);
         EXPECT_EQ(expectedState, keystream::advance(seeded.state(), size));
-        EXPECT_EQ(entries(), QStringList({"in", "route.out"}));
         for (const int ends : {0, 1, 2}) { // descriptors; a file output; a file input
             SCOPED_TRACE(testing::Message() << size << " bytes, ends " << ends);
             processRandomSource().setState(0x123456);
