@@ -21,7 +21,6 @@ TEST(ProgramOptions, ReadsHelpVersionAndFilesAndLeavesTheToolkitItsOptions) {
         {"/d/a.txt /d/b.txt", Toolkit::Taken, Request::Start, {"/d/a.txt", "/d/b.txt"}, ""},
         {"-- -a.txt", Toolkit::Taken, Request::Start, {"-a.txt"}, ""},
         {"--help", Toolkit::StillThere, Request::Help, {}, ""},
-        {"-v", Toolkit::Taken, Request::Version, {}, ""},
         {"-platform offscreen --version", Toolkit::StillThere, Request::Version, {}, ""},
         // "-reverse" is the toolkit's, not -r -e -v -e -r -s -e.
         {"-reverse /d/a.txt", Toolkit::StillThere, Request::Start, {}, ""},

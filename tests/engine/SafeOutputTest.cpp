@@ -118,37 +118,35 @@ TEST_F(SafeOutput, OnlyRegularFilesAreReadOrReplaced) {
 // an old output are then exactly as they were.
 TEST_F(SafeOutput, EveryFailingOutputCallLeavesTheFolderAsItWas) {
     int failedRuns = 0;
-    for (int variant = 0; variant < 4; ++variant) {
+    for (int variant = 0; variant < 4 * int(OutputCall::Count) * 3; ++variant) {
         const bool unnamed = variant & 1, replacing = variant & 2;
-        for (int call = 0; call < int(OutputCall::Count); ++call) {
-            for (const int error : {EIO, ENOSPC, EDQUOT}) {
-                for (int nth = 1;; ++nth) {
-                    SCOPED_TRACE(testing::Message() << unnamed << replacing << " call " << call
-                                                    << " error " << error << " use " << nth);
-                    QFile::remove(path("out.bin"));
-                    if (replacing) {
-                        write("out.bin", "old output");
-                    }
-                    const auto before = state();
-                    OutputFaults faults(unnamed);
-                    faults.failAt(OutputCall(call), nth, error);
-                    const auto failure = errorOf([&] {
-                        RndCrypt(source, path("out.bin"), "pw", {},
-                                 replacing ? Replace::Existing : Replace::Nothing);
-                    });
-                    if (failure) {
-                        ++failedRuns;
-                        EXPECT_EQ(failure->kind(), Kind::Write);
-                        EXPECT_TRUE(failure->message().contains(std::strerror(error)));
-                        EXPECT_EQ(state(), before);
-                    } else {
-                        EXPECT_EQ(read("out.bin"), locked);
-                        EXPECT_EQ(entries(), QStringList({"out.bin", "source.bin"}));
-                    }
-                    if (faults.uses(OutputCall(call)) < nth) {
-                        break;
-                    }
-                }
+        const int call = variant / 4 % int(OutputCall::Count);
+        const int error = std::array{EIO, ENOSPC, EDQUOT}[variant / 4 / int(OutputCall::Count)];
+        for (int nth = 1;; ++nth) {
+            SCOPED_TRACE(testing::Message() << unnamed << replacing << " call " << call << " error "
+                                            << error << " use " << nth);
+            QFile::remove(path("out.bin"));
+            if (replacing) {
+                write("out.bin", "old output");
+            }
+            const auto before = state();
+            OutputFaults faults(unnamed);
+            faults.failAt(OutputCall(call), nth, error);
+            const auto failure = errorOf([&] {
+                RndCrypt(source, path("out.bin"), "pw", {},
+                         replacing ? Replace::Existing : Replace::Nothing);
+            });
+            if (failure) {
+                ++failedRuns;
+                EXPECT_EQ(failure->kind(), Kind::Write);
+                EXPECT_TRUE(failure->message().contains(std::strerror(error)));
+                EXPECT_EQ(state(), before);
+            } else {
+                EXPECT_EQ(read("out.bin"), locked);
+                EXPECT_EQ(entries(), QStringList({"out.bin", "source.bin"}));
+            }
+            if (faults.uses(OutputCall(call)) < nth) {
+                break;
             }
         }
     }
