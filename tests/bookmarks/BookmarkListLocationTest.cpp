@@ -41,18 +41,15 @@ TEST(BookmarkListLocation, BesideAPortableCopyElseInTheUsersFolder) {
         const QString program = dir.filePath("program"), own = dir.filePath("home/Kelvane");
         QString programFolder = program; // as the program reports it
         QStringList installFolders{"/usr/bin"};
-        const auto make = [](const QString& file) {
-            QDir().mkpath(QFileInfo(file).path());
-            QFile(file).open(QIODevice::WriteOnly);
-        };
         if (row.folder != Missing) {
             QDir().mkpath(program);
         }
         if (row.besideExists) {
-            make(program + "/bookmarked.txt");
+            QFile(program + "/bookmarked.txt").open(QIODevice::WriteOnly);
         }
         if (row.ownExists) {
-            make(own + "/bookmarked.txt");
+            QDir().mkpath(own);
+            QFile(own + "/bookmarked.txt").open(QIODevice::WriteOnly);
         }
         if (row.folder == ReadOnly) {
             QFile::setPermissions(program, QFile::ReadOwner | QFile::ExeOwner);

@@ -266,16 +266,15 @@ TEST_F(SafeOutput, ANamedTemporaryFileIsPrivateAndGoesWithTheProcess) {
     const OutputFaults faults(false);
     QStringList temporary;
     struct stat status {};
-    const QString longName = QString(239, 'n') + "_locked.bin";
-    ASSERT_EQ(QFile::encodeName(longName).size(), 250);
+    const QString longName = QString(239, 'n') + "_locked.bin"; // 250 bytes
     EXPECT_EQ(lock(longName, Replace::Nothing,
                    [&] {
                        temporary = entries().filter(".kelvane-");
                        ::stat(qPrintable(path(temporary.value(0))), &status);
                    }),
               std::nullopt);
-    EXPECT_EQ(temporary.size(), 1);
-    EXPECT_LT(temporary.value(0).size(), 20);
+    EXPECT_TRUE(temporary.size() == 1 && temporary[0].size() < 20)
+        << temporary.join(' ').toStdString();
     EXPECT_EQ(status.st_mode & 07777, 0600u);
     EXPECT_EQ(lock(longName, Replace::Existing), std::nullopt);
     EXPECT_EQ(entries(), QStringList({longName, "source.bin"}));
