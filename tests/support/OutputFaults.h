@@ -4,7 +4,6 @@
 
 #include <array>
 #include <cerrno>
-#include <functional>
 
 #include <fcntl.h>
 
@@ -13,21 +12,43 @@ namespace kelvane::test {
 enum class OutputCall { Open, Write, Flush, Chmod, Close, Link, Rename, Count };
 
 // While it lives, the engine's output calls go through counting wrappers: the n-th use of one
-// call can be made to fail with an error number, and the file system can be made to refuse
-// unnamed temporary files, as NFS, vfat and many FUSE file systems do. `before` runs before each
-// call, for tests that change the folder at a chosen moment.
+// call can be made to fail with an error number. Without `unnamedFiles` the file system refuses
+// unnamed temporary files, as NFS, vfat and many FUSE file systems do.
 class OutputFaults {
 public:
-    OutputFaults() {
-        detail::OutputCalls& calls = detail::outputCalls();
-        calls.openat = &openat;
-        calls.write = &write;
-        calls.fdatasync = &fdatasync;
-        calls.fchmod = &fchmod;
-        calls.close = &close;
-        calls.linkat = &linkat;
-        calls.renameat2 = &renameat2;
+    explicit OutputFaults(bool unnamedFiles = true) {
         state() = State{};
+        state().noUnnamed = !unnamedFiles;
+        detail::OutputCalls& calls = detail::outputCalls();
+        calls.openat = [](int dirfd, const char* path, int flags, mode_t mode) {
+            if ((flags & O_TMPFILE) == O_TMPFILE && state().noUnnamed) {
+                errno = EOPNOTSUPP;
+                return -1;
+            }
+            return fails(OutputCall::Open) ? -1 : system().openat(dirfd, path, flags, mode);
+        };
+        calls.write = [](int fd, const void* data, size_t size) -> ssize_t {
+            if (fails(OutputCall::Write)) {
+                return -1;
+            }
+            State& s = state();
+            const bool direct = (::fcntl(fd, F_GETFL) & O_DIRECT) != 0;
+            s.direct += direct;
+            const ssize_t wrote =
+                direct && s.noDirect ? (errno = EINVAL, -1) : system().write(fd, data, size);
+            s.refused += wrote < 0 && errno == EINVAL;
+            return wrote;
+        };
+        calls.fdatasync = &wrapped<OutputCall::Flush, &detail::OutputCalls::fdatasync>;
+        calls.fchmod = &wrapped<OutputCall::Chmod, &detail::OutputCalls::fchmod>;
+        calls.close = [](int fd) {
+            // A failing close still closes, as the system's does.
+            const bool failing = fails(OutputCall::Close);
+            const int result = system().close(fd);
+            return failing ? (errno = state().error, -1) : result;
+        };
+        calls.linkat = &wrapped<OutputCall::Link, &detail::OutputCalls::linkat>;
+        calls.renameat2 = &wrapped<OutputCall::Rename, &detail::OutputCalls::renameat2>;
     }
     ~OutputFaults() {
         detail::outputCalls() = detail::systemOutputCalls();
@@ -44,92 +65,40 @@ public:
         s.nth = nth;
         s.error = error;
     }
-    void withoutUnnamedFiles() { state().noUnnamed = true; }
     // Writes with O_DIRECT fail with EINVAL, as on a file system that takes no direct I/O.
     void refuseDirectWrites() { state().noDirect = true; }
     // Writes made with O_DIRECT on, and writes the system (or refuseDirectWrites) refused with
     // EINVAL.
     int directWrites() const { return state().direct; }
     int refusedWrites() const { return state().refused; }
-    void before(std::function<void(OutputCall)> hook) { state().before = std::move(hook); }
-    int uses(OutputCall call) const { return state().uses[index(call)]; }
+    int uses(OutputCall call) const { return state().uses[static_cast<std::size_t>(call)]; }
 
 private:
     struct State {
         std::array<int, static_cast<std::size_t>(OutputCall::Count)> uses{};
         OutputCall failing = OutputCall::Count;
-        int nth = 0;
-        int error = 0;
-        bool noUnnamed = false;
-        bool noDirect = false;
-        int direct = 0;
-        int refused = 0;
-        std::function<void(OutputCall)> before;
+        int nth = 0, error = 0;
+        bool noUnnamed = false, noDirect = false;
+        int direct = 0, refused = 0;
     };
     static State& state() {
         static State s;
         return s;
     }
-    static std::size_t index(OutputCall call) { return static_cast<std::size_t>(call); }
+    static const detail::OutputCalls& system() { return detail::systemOutputCalls(); }
 
     // True when this use of `call` is to fail; errno is then set.
     static bool fails(OutputCall call) {
         State& s = state();
-        if (s.before) {
-            s.before(call);
-        }
-        if (++s.uses[index(call)] == s.nth && s.failing == call) {
+        if (++s.uses[static_cast<std::size_t>(call)] == s.nth && s.failing == call) {
             errno = s.error;
             return true;
         }
         return false;
     }
-    static const detail::OutputCalls& system() { return detail::systemOutputCalls(); }
-
-    static int openat(int dirfd, const char* path, int flags, mode_t mode) {
-        if ((flags & O_TMPFILE) == O_TMPFILE && state().noUnnamed) {
-            errno = EOPNOTSUPP;
-            return -1;
-        }
-        return fails(OutputCall::Open) ? -1 : system().openat(dirfd, path, flags, mode);
-    }
-    static ssize_t write(int fd, const void* data, size_t size) {
-        if (fails(OutputCall::Write)) {
-            return -1;
-        }
-        State& s = state();
-        const bool direct = (::fcntl(fd, F_GETFL) & O_DIRECT) != 0;
-        s.direct += direct;
-        const ssize_t wrote =
-            direct && s.noDirect ? (errno = EINVAL, -1) : system().write(fd, data, size);
-        s.refused += wrote < 0 && errno == EINVAL;
-        return wrote;
-    }
-    static int fdatasync(int fd) { return fails(OutputCall::Flush) ? -1 : system().fdatasync(fd); }
-    static int fchmod(int fd, mode_t mode) {
-        return fails(OutputCall::Chmod) ? -1 : system().fchmod(fd, mode);
-    }
-    static int close(int fd) {
-        // A failing close still closes, as the system's does.
-        const bool failing = fails(OutputCall::Close);
-        const int result = system().close(fd);
-        if (failing) {
-            errno = state().error;
-            return -1;
-        }
-        return result;
-    }
-    static int linkat(int olddirfd, const char* oldpath, int newdirfd, const char* newpath,
-                      int flags) {
-        return fails(OutputCall::Link)
-                   ? -1
-                   : system().linkat(olddirfd, oldpath, newdirfd, newpath, flags);
-    }
-    static int renameat2(int olddirfd, const char* oldpath, int newdirfd, const char* newpath,
-                         unsigned flags) {
-        return fails(OutputCall::Rename)
-                   ? -1
-                   : system().renameat2(olddirfd, oldpath, newdirfd, newpath, flags);
+    // The system's call `member`, failing when this use of `call` is to fail.
+    template <OutputCall call, auto member, typename... Args> static int wrapped(Args... args) {
+        return fails(call) ? -1 : (system().*member)(args...);
     }
 };
 
