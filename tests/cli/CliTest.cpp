@@ -264,6 +264,28 @@ TEST_F(Cli, AsksOnTheTerminalWithoutEcho) {
     EXPECT_EQ(QFileInfo(path("out")).permissions() & 0x0077, 0);
 }
 
+// A large file shows its progress on a terminal, redrawn in place and cleared at the end; on a
+// pipe, or with -q, nothing is shown.
+TEST_F(Cli, ShowsProgressOnlyOnATerminalAndClearsIt) {
+    write("big.bin", QByteArray(64 * kMiB, '\0'));
+    write("pw", "pw");
+    const std::tuple<Terminal, const char*, bool> rows[] = {
+        {Terminal::Whole, "lock big.bin -o a --password-file pw", true},
+        {Terminal::Whole, "lock big.bin -o b --password-file pw -q", false},
+        {Terminal::None, "lock big.bin -o c --password-file pw", false},
+    };
+    for (const auto& [terminal, arguments, shown] : rows) {
+        SCOPED_TRACE(arguments);
+        const Outcome result = launch({.arguments = arguments, .terminal = terminal});
+        EXPECT_EQ(result.exitCode, 0) << result.err.constData();
+        EXPECT_EQ(result.err.startsWith("\rLocking 0%") && result.err.endsWith(" \r") &&
+                      !result.err.contains('\n'),
+                  shown)
+            << result.err.constData();
+        EXPECT_EQ(result.err.isEmpty(), !shown);
+    }
+}
+
 // Binary output to a terminal is refused unless forced; a reader that has gone is a failure.
 TEST_F(Cli, RefusesATerminalAsStandardOutputAndReportsAGoneReader) {
     write("pw", "secret 7\n");
