@@ -100,12 +100,14 @@ YieldStep LongOperation::yieldStep(Part part) {
 }
 
 void LongOperation::step(std::uint64_t done, std::uint64_t total, const Part& part) {
-    if (part.files == 0) {
-        m_window.progress().update(done, total);
-    } else {
-        m_window.progress().update(part.before + done, part.all, part.file, part.files);
-    }
+    // The figures can only be seen when the window's events run, so they are brought up to date
+    // then, not at every yield.
     if (m_sinceEvents.elapsed() >= g_eventIntervalMs) {
+        if (part.files == 0) {
+            m_window.progress().update(done, total);
+        } else {
+            m_window.progress().update(part.before + done, part.all, part.file, part.files);
+        }
         DoEvents();
         m_sinceEvents.restart();
     }
