@@ -1,5 +1,7 @@
 #include "Terminal.h"
 
+#include "SignalHandlers.h"
+
 #include <array>
 #include <cerrno>
 #include <csignal>
@@ -17,34 +19,13 @@ int g_terminal = -1;
 termios g_saved{};
 volatile std::sig_atomic_t g_echoIsOff = 0;
 
-constexpr std::array kRestoringSignals = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
-std::array<struct sigaction, kRestoringSignals.size()> g_previousActions{};
+SignalHandlers<4> g_handlers({SIGINT, SIGTERM, SIGHUP, SIGQUIT});
 
-void restoreAndRaise(int signal) {
+void restoreAndGoOn(int signal) {
     if (g_echoIsOff) {
         ::tcsetattr(g_terminal, TCSANOW, &g_saved);
     }
-    ::signal(signal, SIG_DFL);
-    ::raise(signal);
-}
-
-void installHandlers() {
-    struct sigaction action {};
-    action.sa_handler = restoreAndRaise;
-    sigemptyset(&action.sa_mask);
-    for (std::size_t i = 0; i < kRestoringSignals.size(); ++i) {
-        ::sigaction(kRestoringSignals[i], nullptr, &g_previousActions[i]);
-        // A signal the caller ignores (a background job's Ctrl-C) stays ignored.
-        if (g_previousActions[i].sa_handler != SIG_IGN) {
-            ::sigaction(kRestoringSignals[i], &action, nullptr);
-        }
-    }
-}
-
-void removeHandlers() {
-    for (std::size_t i = 0; i < kRestoringSignals.size(); ++i) {
-        ::sigaction(kRestoringSignals[i], &g_previousActions[i], nullptr);
-    }
+    g_handlers.passOn(signal);
 }
 
 } // namespace
@@ -131,14 +112,14 @@ EchoOff::EchoOff(int fd) {
     }
     g_terminal = fd;
     g_saved = settings;
-    installHandlers();
+    g_handlers.install(restoreAndGoOn);
     settings.c_lflag &= ~static_cast<tcflag_t>(ECHO);
     settings.c_lflag |= ECHONL;
     g_echoIsOff = 1;
     m_active = ::tcsetattr(fd, TCSAFLUSH, &settings) == 0;
     if (!m_active) {
         g_echoIsOff = 0;
-        removeHandlers();
+        g_handlers.restore();
     }
 }
 
@@ -148,7 +129,7 @@ EchoOff::~EchoOff() {
     }
     ::tcsetattr(g_terminal, TCSANOW, &g_saved);
     g_echoIsOff = 0;
-    removeHandlers();
+    g_handlers.restore();
 }
 
 } // namespace kelvane::cli

@@ -1,5 +1,7 @@
 #include "TemporaryFileCleanup.h"
 
+#include "SignalHandlers.h"
+
 #include <array>
 #include <csignal>
 #include <cstring>
@@ -17,11 +19,10 @@ struct Entry {
     char name[TemporaryFileCleanup::kMaxName + 1] = {};
 };
 
-constexpr std::array kSignals = {SIGTERM, SIGHUP, SIGINT};
+SignalHandlers<3> g_handlers({SIGTERM, SIGHUP, SIGINT});
 
 std::array<Entry, 16> g_entries;
 volatile std::sig_atomic_t g_registered = 0;
-std::array<struct sigaction, kSignals.size()> g_previous{};
 
 void removeAndGoOn(int signal) {
     for (Entry& entry : g_entries) {
@@ -31,29 +32,7 @@ void removeAndGoOn(int signal) {
         }
     }
     g_registered = 0;
-    for (std::size_t i = 0; i < kSignals.size(); ++i) {
-        ::sigaction(kSignals[i], &g_previous[i], nullptr);
-    }
-    ::raise(signal);
-}
-
-void installHandlers() {
-    struct sigaction action {};
-    action.sa_handler = removeAndGoOn;
-    sigemptyset(&action.sa_mask);
-    for (std::size_t i = 0; i < kSignals.size(); ++i) {
-        ::sigaction(kSignals[i], nullptr, &g_previous[i]);
-        // A signal the process ignores (nohup, a background job's Ctrl-C) stays ignored.
-        if (g_previous[i].sa_handler != SIG_IGN) {
-            ::sigaction(kSignals[i], &action, nullptr);
-        }
-    }
-}
-
-void restoreHandlers() {
-    for (std::size_t i = 0; i < kSignals.size(); ++i) {
-        ::sigaction(kSignals[i], &g_previous[i], nullptr);
-    }
+    g_handlers.passOn(signal);
 }
 
 // Blocks the three signals while the table changes, so the handler never sees half an entry.
@@ -62,7 +41,7 @@ public:
     SignalsHeld() {
         sigset_t set;
         sigemptyset(&set);
-        for (const int signal : kSignals) {
+        for (const int signal : g_handlers.handled()) {
             sigaddset(&set, signal);
         }
         ::sigprocmask(SIG_BLOCK, &set, &m_previous);
@@ -89,7 +68,7 @@ int TemporaryFileCleanup::registerFile(int dirfd, const char* name) {
             std::strcpy(entry.name, name);
             entry.used = 1;
             if (g_registered == 0) {
-                installHandlers();
+                g_handlers.install(removeAndGoOn);
             }
             g_registered = g_registered + 1;
             return static_cast<int>(slot);
@@ -108,7 +87,7 @@ void TemporaryFileCleanup::unregisterFile(int slot) {
         entry.used = 0;
         g_registered = g_registered - 1;
         if (g_registered == 0) {
-            restoreHandlers();
+            g_handlers.restore();
         }
     }
 }
