@@ -95,6 +95,25 @@ void refuseTakenPlace(const struct stat& status, const QString& path, Replace re
     }
 }
 
+// Renames `from` to `to` unless something is at `to`: with RENAME_NOREPLACE, or where the file
+// system has no such rename, with a hard link that fails as well when the name is taken. Returns
+// 0 when done, EEXIST when the name is taken, or the error that stopped it; EPERM, EOPNOTSUPP or
+// ENOSYS from the link say that the file system offers neither way.
+int renameNoReplace(int fromFolder, const char* from, int toFolder, const char* to) {
+    detail::OutputCalls& calls = detail::outputCalls();
+    if (calls.renameat2(fromFolder, from, toFolder, to, RENAME_NOREPLACE) == 0) {
+        return 0;
+    }
+    if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) {
+        return errno;
+    }
+    if (calls.linkat(fromFolder, from, toFolder, to, 0) != 0) {
+        return errno;
+    }
+    calls.unlinkat(fromFolder, from, 0);
+    return 0;
+}
+
 } // namespace
 
 OutputPlace outputPlace(const QString& path) {
@@ -113,21 +132,8 @@ void checkOutputPlace(const QString& path, Replace replace) {
 }
 
 bool renameWithoutReplacing(const QString& from, const QString& to) {
-    detail::OutputCalls& calls = detail::outputCalls();
-    const QByteArray source = QFile::encodeName(from), target = QFile::encodeName(to);
-    if (calls.renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(),
-                        RENAME_NOREPLACE) == 0) {
-        return true;
-    }
-    if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) {
-        return false;
-    }
-    // No RENAME_NOREPLACE on this file system: a hard link fails as well when the name is taken.
-    if (calls.linkat(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), 0) != 0) {
-        return false;
-    }
-    calls.unlinkat(AT_FDCWD, source.constData(), 0);
-    return true;
+    return renameNoReplace(AT_FDCWD, QFile::encodeName(from).constData(), AT_FDCWD,
+                           QFile::encodeName(to).constData()) == 0;
 }
 
 AtomicOutput::AtomicOutput(const QString& path, Replace replace, unsigned permissions)
@@ -282,28 +288,17 @@ void AtomicOutput::publishWithoutReplacing() {
         linkUnnamedAs(m_name, false);
         return;
     }
-    if (calls.renameat2(m_dirfd, m_temporaryName.constData(), m_dirfd, m_name.constData(),
-                        RENAME_NOREPLACE) == 0) {
+    const int error =
+        renameNoReplace(m_dirfd, m_temporaryName.constData(), m_dirfd, m_name.constData());
+    if (error == 0) {
         m_temporaryName.clear();
         return;
     }
-    if (errno == EEXIST) {
+    if (error == EEXIST) {
         throw exists(m_path);
     }
-    if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) {
-        failErrno();
-    }
-    // No RENAME_NOREPLACE on this file system: a hard link fails as well when the name is taken.
-    if (calls.linkat(m_dirfd, m_temporaryName.constData(), m_dirfd, m_name.constData(), 0) == 0) {
-        calls.unlinkat(m_dirfd, m_temporaryName.constData(), 0);
-        m_temporaryName.clear();
-        return;
-    }
-    if (errno == EEXIST) {
-        throw exists(m_path);
-    }
-    if (errno != EPERM && errno != EOPNOTSUPP && errno != ENOSYS) {
-        failErrno();
+    if (error != EPERM && error != EOPNOTSUPP && error != ENOSYS) {
+        fail(EngineError::systemReason(error));
     }
     // Neither (some network and FUSE file systems): look once more right before the rename.
     struct stat status {};
