@@ -1,8 +1,9 @@
-#include "CommandSets.h"
+// SPDX-License-Identifier: MIT
+#include "app/CommandSets.h"
 
-#include "BookmarkCommands.h"
-#include "SingleFileCommands.h"
-#include "frmMain.h"
+#include "window/BookmarkCommands.h"
+#include "window/SingleFileCommands.h"
+#include "window/frmMain.h"
 
 namespace kelvane {
 

@@ -1,4 +1,5 @@
-#include "DesktopIdentity.h"
+// SPDX-License-Identifier: MIT
+#include "app/DesktopIdentity.h"
 
 #include <QApplication>
 #include <QDirIterator>

@@ -1,9 +1,10 @@
-#include "CommandSets.h"
-#include "DesktopIdentity.h"
+// SPDX-License-Identifier: MIT
 #include "KelvaneVersion.h"
-#include "OpenPath.h"
-#include "ProgramOptions.h"
-#include "frmMain.h"
+#include "app/CommandSets.h"
+#include "app/DesktopIdentity.h"
+#include "app/ProgramOptions.h"
+#include "window/OpenPath.h"
+#include "window/frmMain.h"
 
 #include <QApplication>
 

@@ -1,6 +1,7 @@
+// SPDX-License-Identifier: MIT
 // In-memory speed of the keystream transform against memcpy of the same buffer.
-#include "Cipher.h"
-#include "Keystream.h"
+#include "engine/Cipher.h"
+#include "engine/Keystream.h"
 
 #include <benchmark/benchmark.h>
 
@@ -41,7 +42,8 @@ void BM_RndCryptBuffer(benchmark::State& state) {
 void BM_portable(benchmark::State& state) {
     auto& data = buffer();
     for (auto _ : state) {
-        benchmark::DoNotOptimize(kelvane::keystream::detail::xorLanes(0x123456, data.data(), kBufferSize));
+        benchmark::DoNotOptimize(
+            kelvane::keystream::detail::xorLanes(0x123456, data.data(), kBufferSize));
         benchmark::ClobberMemory();
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * kBufferSize));

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Speed and memory figures of Kelvane, each as a ratio measured in this same run:
 #   1. in-memory transform of a 256 MiB buffer against memcpy of the same buffer, and against
 #      `openssl speed -evp aes-256-ctr` at 16 KiB blocks;

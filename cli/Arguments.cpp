@@ -1,6 +1,7 @@
-#include "Arguments.h"
+// SPDX-License-Identifier: MIT
+#include "cli/Arguments.h"
 
-#include "ExitCode.h"
+#include "cli/ExitCode.h"
 
 #include <QCommandLineParser>
 #include <QRegularExpression>

@@ -1,9 +1,10 @@
-#include "BookmarkList.h"
+// SPDX-License-Identifier: MIT
+#include "cli/BookmarkList.h"
 
-#include "BookmarkListPath.h"
-#include "ExitCode.h"
-#include "ListFile.h"
-#include "Messages.h"
+#include "cli/BookmarkListPath.h"
+#include "cli/ExitCode.h"
+#include "cli/Messages.h"
+#include "controls/ListFile.h"
 
 #include <QFileInfo>
 

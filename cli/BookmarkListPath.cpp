@@ -1,4 +1,5 @@
-#include "BookmarkListPath.h"
+// SPDX-License-Identifier: MIT
+#include "cli/BookmarkListPath.h"
 
 #include <QCoreApplication>
 

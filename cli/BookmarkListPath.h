@@ -1,6 +1,7 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
-#include "BookmarkListLocation.h"
+#include "core/BookmarkListLocation.h"
 
 namespace kelvane::cli {
 

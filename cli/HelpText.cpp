@@ -1,5 +1,6 @@
-#include "Arguments.h"
+// SPDX-License-Identifier: MIT
 #include "KelvaneVersion.h"
+#include "cli/Arguments.h"
 
 #include <QCommandLineParser>
 

@@ -1,13 +1,14 @@
-#include "LockAll.h"
+// SPDX-License-Identifier: MIT
+#include "cli/LockAll.h"
 
-#include "BatchPlan.h"
-#include "BatchReport.h"
-#include "BookmarkList.h"
-#include "EngineError.h"
-#include "Messages.h"
-#include "PasswordInput.h"
-#include "ProgressLine.h"
-#include "RndCrypt.h"
+#include "cli/BookmarkList.h"
+#include "cli/Messages.h"
+#include "cli/PasswordInput.h"
+#include "cli/ProgressLine.h"
+#include "core/BatchPlan.h"
+#include "core/BatchReport.h"
+#include "engine/EngineError.h"
+#include "engine/RndCrypt.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,7 +1,8 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
-#include "Arguments.h"
-#include "ExitCode.h"
+#include "cli/Arguments.h"
+#include "cli/ExitCode.h"
 
 namespace kelvane::cli {
 

@@ -1,6 +1,7 @@
-#include "Messages.h"
+// SPDX-License-Identifier: MIT
+#include "cli/Messages.h"
 
-#include "Terminal.h"
+#include "cli/Terminal.h"
 
 #include <unistd.h>
 

@@ -1,7 +1,8 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
-#include "EngineError.h"
-#include "ExitCode.h"
+#include "cli/ExitCode.h"
+#include "engine/EngineError.h"
 
 #include <QString>
 

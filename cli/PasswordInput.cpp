@@ -1,11 +1,12 @@
-#include "PasswordInput.h"
+// SPDX-License-Identifier: MIT
+#include "cli/PasswordInput.h"
 
-#include "Charset.h"
-#include "Cipher.h"
-#include "EngineError.h"
-#include "ExitCode.h"
-#include "Messages.h"
-#include "Terminal.h"
+#include "cli/ExitCode.h"
+#include "cli/Messages.h"
+#include "cli/Terminal.h"
+#include "engine/Charset.h"
+#include "engine/Cipher.h"
+#include "engine/EngineError.h"
 
 #include <QFile>
 #include <QStringDecoder>

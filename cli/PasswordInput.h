@@ -1,6 +1,7 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
-#include "Arguments.h"
+#include "cli/Arguments.h"
 
 #include <QString>
 

@@ -1,6 +1,7 @@
-#include "ProgressLine.h"
+// SPDX-License-Identifier: MIT
+#include "cli/ProgressLine.h"
 
-#include "Terminal.h"
+#include "cli/Terminal.h"
 
 #include <unistd.h>
 

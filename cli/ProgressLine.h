@@ -1,6 +1,7 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
-#include "Cipher.h"
+#include "engine/Cipher.h"
 
 #include <QByteArray>
 

@@ -1,6 +1,7 @@
-#include "Terminal.h"
+// SPDX-License-Identifier: MIT
+#include "cli/Terminal.h"
 
-#include "SignalHandlers.h"
+#include "engine/SignalHandlers.h"
 
 #include <array>
 #include <cerrno>

@@ -1,15 +1,16 @@
-#include "TransformRun.h"
+// SPDX-License-Identifier: MIT
+#include "cli/TransformRun.h"
 
-#include "AtomicOutput.h"
-#include "EngineError.h"
-#include "Messages.h"
-#include "OutputName.h"
-#include "PasswordInput.h"
-#include "ProgressLine.h"
-#include "RndCrypt.h"
-#include "SourceFile.h"
-#include "StreamCrypt.h"
-#include "Terminal.h"
+#include "cli/Messages.h"
+#include "cli/PasswordInput.h"
+#include "cli/ProgressLine.h"
+#include "cli/Terminal.h"
+#include "core/OutputName.h"
+#include "engine/AtomicOutput.h"
+#include "engine/EngineError.h"
+#include "engine/RndCrypt.h"
+#include "engine/SourceFile.h"
+#include "engine/StreamCrypt.h"
 
 #include <QDir>
 #include <QFile>

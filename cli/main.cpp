@@ -1,11 +1,12 @@
-#include "Arguments.h"
-#include "BookmarkCommands.h"
-#include "EngineError.h"
-#include "ExitCode.h"
-#include "LockAll.h"
-#include "Messages.h"
-#include "Terminal.h"
-#include "TransformRun.h"
+// SPDX-License-Identifier: MIT
+#include "cli/Arguments.h"
+#include "cli/BookmarkSubcommands.h"
+#include "cli/ExitCode.h"
+#include "cli/LockAll.h"
+#include "cli/Messages.h"
+#include "cli/Terminal.h"
+#include "cli/TransformRun.h"
+#include "engine/EngineError.h"
 
 #include <QCoreApplication>
 

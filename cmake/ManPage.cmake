@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Man pages made by help2man from a program's own --help and --version.
 find_program(HELP2MAN_EXECUTABLE help2man)
 find_program(GZIP_EXECUTABLE gzip)

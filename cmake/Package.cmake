@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # The Debian package: cmake --build BUILD --target package (scripts/package.sh does it all).
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME kelvane)

@@ -1,8 +1,9 @@
-#include "ListFile.h"
+// SPDX-License-Identifier: MIT
+#include "controls/ListFile.h"
 
-#include "AtomicOutput.h"
-#include "Charset.h"
-#include "EngineError.h"
+#include "engine/AtomicOutput.h"
+#include "engine/Charset.h"
+#include "engine/EngineError.h"
 
 #include <QFile>
 #include <QStringDecoder>

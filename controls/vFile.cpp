@@ -1,4 +1,5 @@
-#include "vFile.h"
+// SPDX-License-Identifier: MIT
+#include "controls/vFile.h"
 
 #include <QListWidget>
 

@@ -1,6 +1,7 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
-#include "ListFile.h"
+#include "controls/ListFile.h"
 
 class QListWidget;
 

@@ -1,4 +1,5 @@
-#include "vFrame.h"
+// SPDX-License-Identifier: MIT
+#include "controls/vFrame.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>

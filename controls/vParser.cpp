@@ -1,4 +1,5 @@
-#include "vParser.h"
+// SPDX-License-Identifier: MIT
+#include "controls/vParser.h"
 
 namespace kelvane {
 

@@ -1,4 +1,5 @@
-#include "vTools.h"
+// SPDX-License-Identifier: MIT
+#include "controls/vTools.h"
 
 #include <QFileInfo>
 #include <QListWidget>

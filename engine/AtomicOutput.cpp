@@ -1,9 +1,10 @@
-#include "AtomicOutput.h"
+// SPDX-License-Identifier: MIT
+#include "engine/AtomicOutput.h"
 
-#include "EngineError.h"
-#include "FileKind.h"
-#include "OutputCalls.h"
-#include "TemporaryFileCleanup.h"
+#include "engine/EngineError.h"
+#include "engine/FileKind.h"
+#include "engine/OutputCalls.h"
+#include "engine/TemporaryFileCleanup.h"
 
 #include <QFile>
 #include <QRandomGenerator>

@@ -1,6 +1,7 @@
-#include "Charset.h"
+// SPDX-License-Identifier: MIT
+#include "engine/Charset.h"
 
-#include "EngineError.h"
+#include "engine/EngineError.h"
 
 #include <QList>
 #include <QString>

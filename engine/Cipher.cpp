@@ -1,7 +1,8 @@
-#include "Cipher.h"
+// SPDX-License-Identifier: MIT
+#include "engine/Cipher.h"
 
-#include "EngineError.h"
-#include "Keystream.h"
+#include "engine/EngineError.h"
+#include "engine/Keystream.h"
 
 #include <algorithm>
 #include <limits>

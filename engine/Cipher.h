@@ -1,6 +1,7 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
-#include "RandomSource.h"
+#include "engine/RandomSource.h"
 
 #include <QByteArrayView>
 

@@ -1,7 +1,8 @@
-#include "FileStream.h"
+// SPDX-License-Identifier: MIT
+#include "engine/FileStream.h"
 
-#include "EngineError.h"
-#include "SourceFile.h"
+#include "engine/EngineError.h"
+#include "engine/SourceFile.h"
 
 #include <fcntl.h>
 

@@ -1,6 +1,7 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
-#include "AtomicOutput.h"
+#include "engine/AtomicOutput.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,6 +1,7 @@
-#include "Keystream.h"
+// SPDX-License-Identifier: MIT
+#include "engine/Keystream.h"
 
-#include "RandomSource.h"
+#include "engine/RandomSource.h"
 
 #include <array>
 #include <cstdlib>

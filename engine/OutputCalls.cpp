@@ -1,4 +1,5 @@
-#include "OutputCalls.h"
+// SPDX-License-Identifier: MIT
+#include "engine/OutputCalls.h"
 
 #include <cstdio>
 

@@ -1,4 +1,5 @@
-#include "RandomSource.h"
+// SPDX-License-Identifier: MIT
+#include "engine/RandomSource.h"
 
 #include <bit>
 #include <cassert>

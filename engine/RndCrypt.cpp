@@ -1,8 +1,9 @@
-#include "RndCrypt.h"
+// SPDX-License-Identifier: MIT
+#include "engine/RndCrypt.h"
 
-#include "Charset.h"
-#include "EngineError.h"
-#include "FileStream.h"
+#include "engine/Charset.h"
+#include "engine/EngineError.h"
+#include "engine/FileStream.h"
 
 #include <QDir>
 #include <QFileInfo>

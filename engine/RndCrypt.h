@@ -1,7 +1,8 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
-#include "AtomicOutput.h"
-#include "Cipher.h"
+#include "engine/AtomicOutput.h"
+#include "engine/Cipher.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,7 +1,8 @@
-#include "SourceFile.h"
+// SPDX-License-Identifier: MIT
+#include "engine/SourceFile.h"
 
-#include "EngineError.h"
-#include "FileKind.h"
+#include "engine/EngineError.h"
+#include "engine/FileKind.h"
 
 #include <QFile>
 

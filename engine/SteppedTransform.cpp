@@ -1,10 +1,11 @@
-#include "SteppedTransform.h"
+// SPDX-License-Identifier: MIT
+#include "engine/SteppedTransform.h"
 
-#include "Charset.h"
-#include "Cipher.h"
-#include "EngineError.h"
-#include "FileStream.h"
-#include "RndCrypt.h"
+#include "engine/Charset.h"
+#include "engine/Cipher.h"
+#include "engine/EngineError.h"
+#include "engine/FileStream.h"
+#include "engine/RndCrypt.h"
 
 #include <functional>
 

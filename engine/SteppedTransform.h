@@ -1,7 +1,8 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
-#include "Keystream.h"
-#include "RandomSource.h"
+#include "engine/Keystream.h"
+#include "engine/RandomSource.h"
 
 #include <QByteArrayView>
 #include <QString>

@@ -1,8 +1,9 @@
-#include "StreamCrypt.h"
+// SPDX-License-Identifier: MIT
+#include "engine/StreamCrypt.h"
 
-#include "Charset.h"
-#include "EngineError.h"
-#include "SourceFile.h"
+#include "engine/Charset.h"
+#include "engine/EngineError.h"
+#include "engine/SourceFile.h"
 
 #include <cerrno>
 #include <cstring>

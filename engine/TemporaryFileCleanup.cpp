@@ -1,6 +1,7 @@
-#include "TemporaryFileCleanup.h"
+// SPDX-License-Identifier: MIT
+#include "engine/TemporaryFileCleanup.h"
 
-#include "SignalHandlers.h"
+#include "engine/SignalHandlers.h"
 
 #include <array>
 #include <csignal>

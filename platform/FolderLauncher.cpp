@@ -1,4 +1,5 @@
-#include "FolderLauncher.h"
+// SPDX-License-Identifier: MIT
+#include "platform/FolderLauncher.h"
 
 #include <QDesktopServices>
 #include <QDir>

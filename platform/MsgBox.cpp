@@ -1,4 +1,5 @@
-#include "MsgBox.h"
+// SPDX-License-Identifier: MIT
+#include "platform/MsgBox.h"
 
 #include <QApplication>
 #include <QMessageBox>

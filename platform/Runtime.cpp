@@ -1,4 +1,5 @@
-#include "Runtime.h"
+// SPDX-License-Identifier: MIT
+#include "platform/Runtime.h"
 
 #include <QCoreApplication>
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs the Debian 12 packages that building, testing, packaging and running Kelvane need,
 # when some are missing. Needs root only then: as another user it asks through sudo.
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs what is missing, builds Kelvane for /usr and makes its Debian package,
 # build-package/kelvane_<version>_<architecture>.deb; prints the package's path.
 set -euo pipefail

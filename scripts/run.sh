@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs what is missing, builds Kelvane and starts the window program.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)

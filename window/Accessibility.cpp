@@ -1,11 +1,12 @@
-#include "Accessibility.h"
+// SPDX-License-Identifier: MIT
+#include "window/Accessibility.h"
 
-#include "ClickableLabel.h"
-#include "DirListBox.h"
-#include "DriveListBox.h"
-#include "FileListBox.h"
-#include "frmMain.h"
-#include "vFrame.h"
+#include "controls/vFrame.h"
+#include "window/ClickableLabel.h"
+#include "window/DirListBox.h"
+#include "window/DriveListBox.h"
+#include "window/FileListBox.h"
+#include "window/frmMain.h"
 
 #include <QAccessibleWidget>
 #include <QLineEdit>

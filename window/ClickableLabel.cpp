@@ -1,4 +1,5 @@
-#include "ClickableLabel.h"
+// SPDX-License-Identifier: MIT
+#include "window/ClickableLabel.h"
 
 #include <QApplication>
 #include <QHelpEvent>

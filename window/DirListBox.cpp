@@ -1,4 +1,5 @@
-#include "DirListBox.h"
+// SPDX-License-Identifier: MIT
+#include "window/DirListBox.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,4 +1,5 @@
-#include "DriveListBox.h"
+// SPDX-License-Identifier: MIT
+#include "window/DriveListBox.h"
 
 #include <QDir>
 #include <QFileInfo>

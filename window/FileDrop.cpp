@@ -1,9 +1,10 @@
-#include "FileDrop.h"
+// SPDX-License-Identifier: MIT
+#include "window/FileDrop.h"
 
-#include "LongOperation.h"
-#include "MsgBox.h"
-#include "OpenPath.h"
-#include "frmMain.h"
+#include "platform/MsgBox.h"
+#include "window/LongOperation.h"
+#include "window/OpenPath.h"
+#include "window/frmMain.h"
 
 #include <QDropEvent>
 #include <QLineEdit>

@@ -1,4 +1,5 @@
-#include "FileListBox.h"
+// SPDX-License-Identifier: MIT
+#include "window/FileListBox.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,10 +1,11 @@
-#include "FormBuilder.h"
+// SPDX-License-Identifier: MIT
+#include "window/FormBuilder.h"
 
-#include "ClickableLabel.h"
-#include "DirListBox.h"
-#include "DriveListBox.h"
-#include "FileListBox.h"
-#include "vFrame.h"
+#include "controls/vFrame.h"
+#include "window/ClickableLabel.h"
+#include "window/DirListBox.h"
+#include "window/DriveListBox.h"
+#include "window/FileListBox.h"
 
 #include <QApplication>
 #include <QFrame>

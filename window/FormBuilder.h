@@ -1,6 +1,7 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
-#include "Layout.h"
+#include "window/Layout.h"
 
 #include <QFont>
 #include <QHash>

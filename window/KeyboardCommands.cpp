@@ -1,7 +1,8 @@
-#include "KeyboardCommands.h"
+// SPDX-License-Identifier: MIT
+#include "window/KeyboardCommands.h"
 
-#include "ClickableLabel.h"
-#include "frmMain.h"
+#include "window/ClickableLabel.h"
+#include "window/frmMain.h"
 
 #include <QLineEdit>
 #include <QListWidget>

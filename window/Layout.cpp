@@ -1,4 +1,5 @@
-#include "Layout.h"
+// SPDX-License-Identifier: MIT
+#include "window/Layout.h"
 
 namespace kelvane::layout {
 

@@ -1,12 +1,13 @@
-#include "LongOperation.h"
+// SPDX-License-Identifier: MIT
+#include "window/LongOperation.h"
 
-#include "ClickableLabel.h"
-#include "EngineError.h"
-#include "MsgBox.h"
-#include "RunProgress.h"
-#include "Runtime.h"
-#include "frmMain.h"
-#include "vFrame.h"
+#include "controls/vFrame.h"
+#include "engine/EngineError.h"
+#include "platform/MsgBox.h"
+#include "platform/Runtime.h"
+#include "window/ClickableLabel.h"
+#include "window/RunProgress.h"
+#include "window/frmMain.h"
 
 #include <QLineEdit>
 #include <QListWidget>

@@ -1,9 +1,10 @@
-#include "Modes.h"
+// SPDX-License-Identifier: MIT
+#include "window/Modes.h"
 
-#include "ClickableLabel.h"
-#include "LongOperation.h"
-#include "frmMain.h"
-#include "vFrame.h"
+#include "controls/vFrame.h"
+#include "window/ClickableLabel.h"
+#include "window/LongOperation.h"
+#include "window/frmMain.h"
 
 #include <QGroupBox>
 #include <QLineEdit>

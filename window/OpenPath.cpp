@@ -1,11 +1,12 @@
-#include "OpenPath.h"
+// SPDX-License-Identifier: MIT
+#include "window/OpenPath.h"
 
-#include "DirListBox.h"
-#include "DriveListBox.h"
-#include "FileListBox.h"
-#include "LongOperation.h"
-#include "MsgBox.h"
-#include "frmMain.h"
+#include "platform/MsgBox.h"
+#include "window/DirListBox.h"
+#include "window/DriveListBox.h"
+#include "window/FileListBox.h"
+#include "window/LongOperation.h"
+#include "window/frmMain.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,9 +1,10 @@
-#include "PasswordCheck.h"
+// SPDX-License-Identifier: MIT
+#include "window/PasswordCheck.h"
 
-#include "Charset.h"
-#include "Cipher.h"
-#include "EngineError.h"
-#include "MsgBox.h"
+#include "engine/Charset.h"
+#include "engine/Cipher.h"
+#include "engine/EngineError.h"
+#include "platform/MsgBox.h"
 
 namespace kelvane {
 

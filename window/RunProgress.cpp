@@ -1,4 +1,5 @@
-#include "RunProgress.h"
+// SPDX-License-Identifier: MIT
+#include "window/RunProgress.h"
 
 #include <QPainter>
 #include <QProgressBar>

@@ -1,8 +1,9 @@
-#include "SteppedProcedures.h"
+// SPDX-License-Identifier: MIT
+#include "window/SteppedProcedures.h"
 
-#include "MsgBox.h"
-#include "Runtime.h"
-#include "SteppedTransform.h"
+#include "engine/SteppedTransform.h"
+#include "platform/MsgBox.h"
+#include "platform/Runtime.h"
 
 #include <QDir>
 

@@ -1,8 +1,9 @@
-#include "frmFileName.h"
+// SPDX-License-Identifier: MIT
+#include "window/frmFileName.h"
 
-#include "ClickableLabel.h"
-#include "ControlLookup.h"
-#include "FormBuilder.h"
+#include "window/ClickableLabel.h"
+#include "window/ControlLookup.h"
+#include "window/FormBuilder.h"
 
 #include <QLineEdit>
 #include <QPushButton>

@@ -1,6 +1,7 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
-#include "MainControls.h"
+#include "window/MainControls.h"
 
 #include <QDialog>
 

@@ -1,4 +1,5 @@
-#include "ProgramOptions.h"
+// SPDX-License-Identifier: MIT
+#include "app/ProgramOptions.h"
 #include "KelvaneVersion.h"
 
 #include <gtest/gtest.h>

@@ -1,12 +1,13 @@
-#include "Arguments.h"
-#include "BookmarkListFile.h"
-#include "EngineTest.h"
+// SPDX-License-Identifier: MIT
 #include "KelvaneVersion.h"
-#include "OutputFaults.h"
-#include "Runtime.h"
-#include "vFile.h"
-#include "vParser.h"
-#include "vTools.h"
+#include "cli/Arguments.h"
+#include "controls/vFile.h"
+#include "controls/vParser.h"
+#include "controls/vTools.h"
+#include "platform/Runtime.h"
+#include "tests/support/EngineTest.h"
+#include "tests/support/OutputFaults.h"
+#include "window/BookmarkListFile.h"
 
 #include <QApplication>
 #include <QListWidget>

@@ -1,6 +1,7 @@
-#include "EngineTest.h"
-#include "OutputFaults.h"
-#include "RndCrypt.h"
+// SPDX-License-Identifier: MIT
+#include "engine/RndCrypt.h"
+#include "tests/support/EngineTest.h"
+#include "tests/support/OutputFaults.h"
 
 #include <csignal>
 #include <cstring>

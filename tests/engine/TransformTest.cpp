@@ -1,8 +1,9 @@
-#include "EngineTest.h"
-#include "Keystream.h"
-#include "RndCrypt.h"
-#include "SteppedTransform.h"
-#include "StreamCrypt.h"
+// SPDX-License-Identifier: MIT
+#include "engine/Keystream.h"
+#include "engine/RndCrypt.h"
+#include "engine/SteppedTransform.h"
+#include "engine/StreamCrypt.h"
+#include "tests/support/EngineTest.h"
 
 #include <QCryptographicHash>
 

@@ -1,6 +1,7 @@
-#include "TestSupport.h"
+// SPDX-License-Identifier: MIT
+#include "tests/gui/TestSupport.h"
 
-#include "BookmarkListLocation.h"
+#include "core/BookmarkListLocation.h"
 
 namespace kelvane::test {
 

@@ -1,7 +1,8 @@
-#include "TestSupport.h"
+// SPDX-License-Identifier: MIT
+#include "tests/gui/TestSupport.h"
 
-#include "FolderLauncher.h"
-#include "OpenPath.h"
+#include "platform/FolderLauncher.h"
+#include "window/OpenPath.h"
 
 #include <QAccessible>
 #include <QScopeGuard>

@@ -1,4 +1,5 @@
-#include "TestSupport.h"
+// SPDX-License-Identifier: MIT
+#include "tests/gui/TestSupport.h"
 
 #include <QLabel>
 

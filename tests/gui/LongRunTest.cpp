@@ -1,9 +1,10 @@
-#include "TestSupport.h"
+// SPDX-License-Identifier: MIT
+#include "tests/gui/TestSupport.h"
 
-#include "BatchLock.h"
-#include "BookmarkEditCommands.h"
-#include "Modes.h"
-#include "RunProgress.h"
+#include "window/BatchLock.h"
+#include "window/BookmarkEditCommands.h"
+#include "window/Modes.h"
+#include "window/RunProgress.h"
 
 #include <QProgressBar>
 

@@ -1,9 +1,10 @@
-#include "TestSupport.h"
+// SPDX-License-Identifier: MIT
+#include "tests/gui/TestSupport.h"
 
-#include "EngineError.h"
-#include "RandomSource.h"
-#include "SteppedProcedures.h"
-#include "SteppedTransform.h"
+#include "engine/EngineError.h"
+#include "engine/RandomSource.h"
+#include "engine/SteppedTransform.h"
+#include "window/SteppedProcedures.h"
 
 #include <QDir>
 

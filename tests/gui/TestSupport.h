@@ -1,22 +1,23 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // What the window tests share: a shown main window with all its commands, on a program folder and
 // a data folder of its own, the steps a user takes in it, and how the tests register.
 
-#include "Charset.h"
-#include "Cipher.h"
-#include "ClickableLabel.h"
-#include "CommandSets.h"
-#include "DirListBox.h"
-#include "DriveListBox.h"
-#include "FileListBox.h"
-#include "LongOperation.h"
-#include "MsgBox.h"
-#include "OutputFaults.h"
-#include "Runtime.h"
-#include "frmFileName.h"
-#include "frmMain.h"
-#include "vFrame.h"
+#include "app/CommandSets.h"
+#include "controls/vFrame.h"
+#include "engine/Charset.h"
+#include "engine/Cipher.h"
+#include "platform/MsgBox.h"
+#include "platform/Runtime.h"
+#include "tests/support/OutputFaults.h"
+#include "window/ClickableLabel.h"
+#include "window/DirListBox.h"
+#include "window/DriveListBox.h"
+#include "window/FileListBox.h"
+#include "window/LongOperation.h"
+#include "window/frmFileName.h"
+#include "window/frmMain.h"
 
 #include <QApplication>
 #include <QDirIterator>

@@ -1,6 +1,7 @@
-#include "TestSupport.h"
+// SPDX-License-Identifier: MIT
+#include "tests/gui/TestSupport.h"
 
-#include "DesktopIdentity.h"
+#include "app/DesktopIdentity.h"
 
 #include <QGuiApplication>
 #include <QSignalSpy>

@@ -1,4 +1,5 @@
-#include "TestSupport.h"
+// SPDX-License-Identifier: MIT
+#include "tests/gui/TestSupport.h"
 
 // Runs every registered test class, or only the one named first on the command line (the rest
 // of the command line goes to Qt Test, e.g. a test function's name). Without a display the

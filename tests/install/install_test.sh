@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs the build into a temporary DESTDIR and checks what an installed Kelvane gives a user:
 # both programs, the desktop entry, the AppStream metadata, the icons, the man pages, the bash
 # completion, the version, and a lock and unlock with the installed kelvane-cli.

@@ -1,8 +1,9 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
-#include "Charset.h"
-#include "Cipher.h"
-#include "EngineError.h"
+#include "engine/Charset.h"
+#include "engine/Cipher.h"
+#include "engine/EngineError.h"
 
 #include <QDir>
 #include <QFile>

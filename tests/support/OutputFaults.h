@@ -1,6 +1,7 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
-#include "OutputCalls.h"
+#include "engine/OutputCalls.h"
 
 #include <array>
 #include <cerrno>

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Renders the PNG sizes of the program's icon from its SVG drawing. The PNGs are kept in the
 # source tree, so building needs no SVG renderer; run this after changing the drawing
 # (apt-get install librsvg2-bin).

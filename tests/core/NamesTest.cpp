@@ -1,0 +1,58 @@
+// SPDX-License-Identifier: MIT
+#include "core/OutputName.h"
+#include "core/PathHelpers.h"
+
+#include <gtest/gtest.h>
+
+using namespace kelvane;
+
+namespace {
+
+TEST(PathHelpers, GetExtension) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"archive.tar.gz", "tar.gz"},
+        {"C:\\my.docs\\report.txt", "docs\\report.txt"},
+        {"README", ""},
+        {"", ""},
+        {"name.", ""},
+        {".profile", "profile"}};
+    for (const auto& [name, extension] : cases) {
+        EXPECT_EQ(getExtension(QString::fromUtf8(name)), QString::fromUtf8(extension)) << name;
+    }
+}
+
+TEST(PathHelpers, InstrRev) {
+    const std::tuple<const char*, const char*, int, int, int> cases[] = {
+        {"a\\b\\c", "\\", -1, 0, 4}, {"a\\b\\c", "\\", 3, 0, 2}, {"abc", "x", -1, 0, 0},
+        {"abc", "abcd", -1, 0, 0},   {"abc", "b", 5, 0, 0},      {"abc", "b", 0, 0, 0},
+        {"abc", "b", -2, 0, 0},      {"ABC", "b", -1, 0, 0},     {"ABC", "b", -1, 1, 2},
+        {"abc", "", -1, 0, 3},       {"", "", -1, 0, 0},         {"abc", "bc", 3, 0, 2},
+    };
+    for (const auto& [check, match, start, compare, result] : cases) {
+        EXPECT_EQ(InstrRev(check, match, start, compare), result)
+            << check << " / " << match << " / " << start << " / " << compare;
+    }
+}
+
+// Each source path with its lock and its unlock name. The folder part never changes: dots and
+// markers in folder names stay where they are.
+TEST(OutputName, LockAndUnlockRules) {
+    const std::tuple<const char*, const char*, const char*> cases[] = {
+        {"/d/report_unlocked.txt", "/d/report_locked.txt", "/d/report_unlocked_unlocked.txt"},
+        {"/d/README", "/d/README.locked", "/d/README.unlocked"},
+        {"/d/README.locked", "/d/README_locked.locked", "/d/README_unlocked.locked"},
+        {"/d/README_locked", "/d/README_locked.locked", "/d/README.unlocked"},
+        {"/d/archive.tar.gz", "/d/archive_locked.tar.gz", "/d/archive_unlocked.tar.gz"},
+        {"/d/.profile", "/d/_locked.profile", "/d/_unlocked.profile"},
+        {"/my.docs/report.txt", "/my.docs/report_locked.txt", "/my.docs/report_unlocked.txt"},
+        {"/my.docs/README", "/my.docs/README.locked", "/my.docs/README.unlocked"},
+        {"/old_unlocked/a.txt", "/old_unlocked/a_locked.txt", "/old_unlocked/a_unlocked.txt"},
+        {"/o_locked/a_locked.txt", "/o_locked/a_locked_locked.txt", "/o_locked/a_unlocked.txt"},
+    };
+    for (const auto& [source, lock, unlock] : cases) {
+        EXPECT_EQ(outputPathFor(source, NameRule::Lock), QString::fromUtf8(lock));
+        EXPECT_EQ(outputPathFor(source, NameRule::Unlock), QString::fromUtf8(unlock));
+    }
+}
+
+} // namespace

@@ -1,0 +1,35 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+namespace kelvane {
+
+class frmMain;
+
+// The commands that change the bookmark list: "Add File to Bookmarked Files", "Remove Selected
+// Item" and "Remove All Items". Each change is saved at once; none runs while a lock is in
+// progress.
+class BookmarkEditCommands : public QObject {
+    Q_OBJECT
+
+public:
+    explicit BookmarkEditCommands(frmMain& window);
+
+    // Adds the selected file with its output path (lblFileFrom "=" lblFileTo) at the end of the
+    // list, unless the same entry is there already.
+    void cmdAddToAutomated_Click();
+    // Removes the selected entry; afterwards nothing is selected.
+    void lblRemoveSelectedItem_Click();
+    // Asks, then empties the list.
+    void Label2_Click();
+
+private:
+    // Saves the list; when that fails, tells the user what `done` in the window only.
+    bool save(const QString& done);
+
+    frmMain& m_window;
+};
+
+} // namespace kelvane
