@@ -11,6 +11,9 @@
 #include <QTextOption>
 #include <QToolTip>
 
+#include <algorithm>
+#include <cmath>
+
 namespace kelvane {
 
 namespace {
@@ -20,6 +23,25 @@ QTextOption wrapping(Qt::Alignment alignment) {
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     return option;
 }
+
+// The relative luminance of a colour, and the contrast of two colours (from 1 to 21), as the
+// accessibility guidelines measure them.
+double luminance(const QColor& colour) {
+    const auto linear = [](float c) {
+        return c <= 0.03928f ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(colour.redF()) + 0.7152 * linear(colour.greenF()) +
+           0.0722 * linear(colour.blueF());
+}
+
+double contrast(const QColor& a, const QColor& b) {
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// Text this much brighter or darker than its ground reads well.
+constexpr double kReadableContrast = 4.5;
 
 } // namespace
 
@@ -38,6 +60,12 @@ void ClickableLabel::setLinkLook() {
     setCursor(Qt::PointingHandCursor);
     setFocusPolicy(Qt::TabFocus);
     m_link = true;
+}
+
+void ClickableLabel::setLegacyGround(const QPalette& legacy, bool paintGround) {
+    m_ground = paintGround ? legacy.color(QPalette::Active, QPalette::Window) : QColor();
+    m_disabledText = legacy.color(QPalette::Disabled, QPalette::WindowText);
+    update();
 }
 
 bool ClickableLabel::textFits() const {
@@ -83,13 +111,21 @@ void ClickableLabel::changeEvent(QEvent* event) {
 
 void ClickableLabel::paintEvent(QPaintEvent* /*event*/) {
     QPainter painter(this);
+    // The legacy ground is painted where the desktop's ground would hide the text (a dark
+    // palette); on a light one the frame beneath shows through, as it always has.
+    if (m_ground.isValid() && contrast(palette().color(QPalette::WindowText),
+                                       palette().color(QPalette::Window)) < kReadableContrast) {
+        painter.fillRect(rect(), m_ground);
+    }
     drawFrame(&painter);
     const QTextOption option = wrapping(alignment());
-    // The design colours are set for every state, so a held-off label takes the desktop's
-    // colour for disabled text.
-    painter.setPen(isEnabled()
-                       ? palette().color(QPalette::WindowText)
-                       : QApplication::palette().color(QPalette::Disabled, QPalette::WindowText));
+    // The design colours are set for every state, so a held-off label takes the colour for
+    // disabled text of its ground: the legacy one, or else the desktop's.
+    const QColor disabled =
+        m_disabledText.isValid()
+            ? m_disabledText
+            : QApplication::palette().color(QPalette::Disabled, QPalette::WindowText);
+    painter.setPen(isEnabled() ? palette().color(QPalette::WindowText) : disabled);
     painter.setFont(font());
     painter.drawText(QRectF(contentsRect()), text(), option);
     if (hasFocus()) {

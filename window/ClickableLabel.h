@@ -19,6 +19,12 @@ public:
     void setLinkLook();
     bool isLink() const { return m_link; }
 
+    // The label's text has a colour of its own, so it also keeps the ground it was drawn on:
+    // `legacy` gives the ground and the colour of held-off text. With `paintGround` the label
+    // paints that ground itself wherever the desktop's ground would not let its text be read;
+    // otherwise the control beneath it keeps the legacy colours.
+    void setLegacyGround(const QPalette& legacy, bool paintGround);
+
     // When the text does not fit the label, its tooltip shows the whole text.
     void setWholeTextTip(bool on) { m_wholeTextTip = on; }
     // Whether the whole text, wrapped as the label draws it, fits inside the label.
@@ -38,6 +44,8 @@ protected:
 private:
     bool m_link = false;
     bool m_wholeTextTip = false;
+    QColor m_ground;       // invalid: the parent's ground shows through
+    QColor m_disabledText; // invalid: the desktop's colour for held-off text
 };
 
 } // namespace kelvane

@@ -45,6 +45,50 @@ void setColour(QWidget& widget, QPalette::ColorRole role, QRgb colour) {
     widget.setPalette(colours);
 }
 
+// The colours the legacy look was drawn with: the style's own light palette.
+QPalette legacyPalette() {
+    return QApplication::style()->standardPalette();
+}
+
+// Gives `control` the legacy colours of `roles` in every state.
+void setLegacyColours(QWidget& control, std::initializer_list<QPalette::ColorRole> roles) {
+    const QPalette legacy = legacyPalette();
+    QPalette colours = control.palette();
+    for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        for (const QPalette::ColorRole role : roles) {
+            colours.setColor(group, role, legacy.color(group, role));
+        }
+    }
+    control.setPalette(colours);
+}
+
+// A control whose look fixes one colour keeps the legacy partner of that colour as well, so
+// that the look is the same on every desktop palette, light or dark: a box with a fixed ground
+// keeps its dark text and its selection colours; a caption with a fixed colour keeps the light
+// ground it was drawn on (a link paints it, a mode button keeps its legacy face). Controls
+// without a colour of their own follow the desktop.
+void keepPartnerColours(const ControlDesign& row, QWidget& control) {
+    const bool fore = row.look.fore != 0 || row.look.link;
+    const bool back = row.look.back != 0;
+    if (row.kind == Kind::TextBox && back && !fore) {
+        setLegacyColours(control, {QPalette::Text, QPalette::PlaceholderText, QPalette::Highlight,
+                                   QPalette::HighlightedText});
+        return;
+    }
+    if (row.kind != Kind::Label || !fore || back) {
+        return;
+    }
+    auto& label = static_cast<ClickableLabel&>(control);
+    auto* button = qobject_cast<vFrame*>(label.parentWidget());
+    if (button != nullptr) {
+        button->setPalette(legacyPalette());
+        label.setLegacyGround(legacyPalette(), false);
+    } else if (!label.parentWidget()->autoFillBackground()) {
+        // A caption on a panel of its own colour (the header band) has both colours already.
+        label.setLegacyGround(legacyPalette(), true);
+    }
+}
+
 // Links take the focus too, so that the keyboard reaches them in their design order.
 bool takesFocus(const ControlDesign& row) {
     switch (row.kind) {
@@ -189,6 +233,7 @@ QWidget* FormBuilder::create(const ControlDesign& row, QWidget* parent) const {
               row.look.fore);
     setColour(*control, row.kind == Kind::TextBox ? QPalette::Base : QPalette::Window,
               row.look.back);
+    keepPartnerColours(row, *control);
     if (row.look.hidden) {
         control->setVisible(false);
     }
