@@ -11,7 +11,7 @@ packages=(
     fonts-dejavu-core
     openssl time
     help2man desktop-file-utils appstream man-db dpkg-dev
-    xdg-utils
+    xdg-utils shared-mime-info libglib2.0-bin
 )
 
 missing=()

@@ -39,6 +39,44 @@ desktop-file-validate "$desktop" || fail "desktop-file-validate rejects $desktop
 grep -qx 'Exec=kelvane %F' "$desktop" || fail "$desktop does not start 'kelvane %F'"
 grep -qx 'Icon=org.kelvane.Kelvane' "$desktop" || fail "$desktop names another icon"
 
+# Locked files have their own type, which the desktop entry opens. The type is read as a file
+# manager reads it, from the installed tree and the system's MIME database, through xdg-mime on
+# GIO (GNOME's file manager), with the user's own MIME and application folders left empty.
+grep -qx 'MimeType=application/x-kelvane-locked;' "$desktop" || fail "$desktop opens no locked files"
+if [ -f "$share/mime/packages/org.kelvane.Kelvane.xml" ]; then
+    update-mime-database "$share/mime" >"$work/mime.log" 2>&1 || { cat "$work/mime.log" >&2; fail "update-mime-database rejects the locked file type"; }
+    update-desktop-database "$share/applications" || fail "update-desktop-database failed"
+    mkdir -p "$work/mime-files" "$work/empty"
+    desktop_env() { env XDG_CURRENT_DESKTOP=GNOME XDG_DATA_DIRS="$share:/usr/share" XDG_DATA_HOME="$work/empty" XDG_CONFIG_HOME="$work/empty" "$@"; }
+    # The file name, what it holds (the bytes of a locked file, or text), the type it has.
+    while read -r name content expected; do
+        if [ "$content" = locked ]; then
+            printf '\x8f\x13\x00\xfe\x91\x02\xc4\x7f\x00\xa3' >"$work/mime-files/$name"
+        else
+            printf 'some text\n' >"$work/mime-files/$name"
+        fi
+        got=$(desktop_env xdg-mime query filetype "$work/mime-files/$name")
+        [ "$got" = "$expected" ] || fail "$name has the type '$got', not '$expected'"
+    done <<'ROWS'
+report_locked.txt locked application/x-kelvane-locked
+Photo_LOCKED.JPG locked application/x-kelvane-locked
+archive_locked.tar.gz locked application/x-kelvane-locked
+notes.locked locked application/x-kelvane-locked
+data_locked.kvzq locked application/x-kelvane-locked
+report.txt text text/plain
+report_unlocked.txt text text/plain
+locked.txt text text/plain
+lockedfile.txt text text/plain
+ROWS
+    comment=$(desktop_env gio mime application/x-kelvane-locked 2>&1 | head -1)
+    opener=$(desktop_env xdg-mime query default application/x-kelvane-locked)
+    [ "$opener" = org.kelvane.Kelvane.desktop ] || fail "locked files open with '$opener' ($comment), not Kelvane"
+    grep -q '<comment>Kelvane locked file</comment>' "$share/mime/packages/org.kelvane.Kelvane.xml" ||
+        fail "the locked file type has no comment"
+else
+    fail "no MIME package for locked files"
+fi
+
 metainfo=$share/metainfo/org.kelvane.Kelvane.metainfo.xml
 appstreamcli validate --no-net "$metainfo" >"$work/appstream.log" 2>&1 ||
     { cat "$work/appstream.log" >&2; fail "appstreamcli rejects $metainfo"; }
