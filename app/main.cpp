@@ -7,6 +7,7 @@
 #include "window/frmMain.h"
 
 #include <QApplication>
+#include <QScreen>
 
 #include <cstdio>
 
@@ -62,6 +63,9 @@ int main(int argc, char* argv[]) {
     kelvane::frmMain window;
     kelvane::attachCommandSets(window);
     window.Form_Load();
+    // On a small screen or at a large scale factor the window opens inside the screen's free
+    // area, and scrolls where the form is larger.
+    window.openWithin(window.screen()->availableGeometry());
     window.show();
     // A file named on the command line ("Open With" in a file manager) is selected as a click on
     // it would; the window works on one file at a time, so that is the first one named.

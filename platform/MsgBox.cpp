@@ -2,6 +2,8 @@
 #include "platform/MsgBox.h"
 
 #include <QApplication>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QQueue>
 
@@ -77,18 +79,13 @@ QMessageBox::Icon iconOf(int style) {
     }
 }
 
+// Room on a title bar besides the title: the window's icon and its three buttons, with margins.
+constexpr int kTitleBarRoom = 160;
+
 int showModal(const QString& prompt, int style, const QString& title, const QString& details) {
-    QMessageBox box(iconOf(style), title, prompt, QMessageBox::NoButton,
-                    QApplication::activeWindow());
-    box.setTextFormat(Qt::PlainText);
-    if (!details.isEmpty()) {
-        box.setDetailedText(details);
-    }
+    const std::unique_ptr<QMessageBox> shown = MessageBoxes::create(prompt, style, title, details);
+    QMessageBox& box = *shown;
     const std::vector<int> buttons = buttonsOf(style);
-    for (int answer : buttons) {
-        box.addButton(standardButton(answer));
-    }
-    box.setDefaultButton(standardButton(MessageBoxes::defaultAnswer(style)));
     box.exec();
     const auto* clicked = box.clickedButton();
     for (int answer : buttons) {
@@ -106,6 +103,35 @@ int showModal(const QString& prompt, int style, const QString& title, const QStr
 }
 
 } // namespace
+
+std::unique_ptr<QMessageBox> MessageBoxes::create(const QString& prompt, int style,
+                                                  const QString& title, const QString& details) {
+    auto box = std::make_unique<QMessageBox>(iconOf(style), title, prompt, QMessageBox::NoButton,
+                                             QApplication::activeWindow());
+    box->setTextFormat(Qt::PlainText);
+    if (!details.isEmpty()) {
+        box->setDetailedText(details);
+    }
+    for (int answer : buttonsOf(style)) {
+        box->addButton(standardButton(answer));
+    }
+    box->setDefaultButton(standardButton(MessageBoxes::defaultAnswer(style)));
+    // A message box sizes itself by its text alone, and a window manager cuts a longer title
+    // ("Rem...ems"). A spacer across the box's grid keeps it as wide as its title needs.
+    if (auto* grid = qobject_cast<QGridLayout*>(box->layout())) {
+        grid->addItem(
+            new QSpacerItem(titleBarWidth(title), 0, QSizePolicy::Minimum, QSizePolicy::Minimum),
+            grid->rowCount(), 0, 1, grid->columnCount());
+    }
+    return box;
+}
+
+int MessageBoxes::titleBarWidth(const QString& title) {
+    // Window managers draw titles in a bold face of about the desktop's size.
+    QFont font = QApplication::font();
+    font.setBold(true);
+    return QFontMetrics(font).horizontalAdvance(title) + kTitleBarRoom;
+}
 
 int MessageBoxes::defaultAnswer(int style) {
     const std::vector<int> buttons = buttonsOf(style);

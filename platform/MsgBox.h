@@ -5,6 +5,9 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
+
+class QMessageBox;
 
 namespace kelvane {
 
@@ -65,6 +68,13 @@ public:
 
     // The answer code of the default button of a box with this style.
     static int defaultAnswer(int style);
+
+    // The box MsgBox shows, before it is shown: at least as wide as its title needs on a
+    // title bar, beside the desktop's window buttons.
+    static std::unique_ptr<QMessageBox> create(const QString& prompt, int style,
+                                               const QString& title, const QString& details);
+    // The width a window needs for `title` on its title bar, the window buttons included.
+    static int titleBarWidth(const QString& title);
 };
 
 } // namespace kelvane

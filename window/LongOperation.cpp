@@ -3,6 +3,7 @@
 
 #include "controls/vFrame.h"
 #include "engine/EngineError.h"
+#include "platform/Attention.h"
 #include "platform/MsgBox.h"
 #include "platform/Runtime.h"
 #include "window/ClickableLabel.h"
@@ -24,6 +25,9 @@ LongOperation* g_current = nullptr;
 // microseconds apart at disk speed, so the gap between two rounds of events stays well below
 // the 50 ms that keeps the window responsive.
 qint64 g_eventIntervalMs = 20;
+
+// A run longer than this may have been left to itself: its end asks for attention.
+qint64 g_attentionAfterMs = 3000;
 
 const QString kStopNow =
     QStringLiteral("Stop the process now? The file being written will not be saved.");
@@ -62,6 +66,10 @@ void LongOperation::setEventInterval(qint64 milliseconds) {
     g_eventIntervalMs = milliseconds;
 }
 
+void LongOperation::setAttentionAfter(qint64 milliseconds) {
+    g_attentionAfterMs = milliseconds;
+}
+
 void LongOperation::begin() {
     const MainControls& c = m_window.controls();
     const std::initializer_list<QWidget*> heldOff = {
@@ -90,6 +98,7 @@ void LongOperation::begin() {
     m_window.progress().start();
     m_window.PleaseWaitStart();
     m_sinceEvents.start();
+    m_sinceBegin.start();
 }
 
 YieldStep LongOperation::yieldStep() {
@@ -147,6 +156,9 @@ void LongOperation::stopIndicator() {
     m_escape.reset(); // nothing left to stop
     m_window.PleaseWaitStop();
     m_window.progress().finish();
+    if (m_sinceBegin.isValid() && m_sinceBegin.elapsed() >= g_attentionAfterMs) {
+        AskForAttention(m_window);
+    }
 }
 
 void LongOperation::end() {

@@ -54,6 +54,9 @@ public:
     // How long the transform works between two rounds of window events (20 ms unless changed;
     // tests set 0 to see events run at every yield).
     static void setEventInterval(qint64 milliseconds);
+    // A run that has taken this long asks for the user's attention when it ends while the
+    // window is not the active one (3 seconds unless changed).
+    static void setAttentionAfter(qint64 milliseconds);
 
     // Disables the inputs and the held-off controls, lets waiting events run, starts the
     // "Please Wait..." blinking and lets waiting events run again.
@@ -73,7 +76,8 @@ public:
     // The user agreed to close the window: the command ends without its final message.
     bool closing() const { return m_close; }
 
-    // Stops the blinking, hides "Please Wait..." and the progress.
+    // Stops the blinking, hides "Please Wait..." and the progress; a long run that ends while
+    // the user is in another window asks for attention.
     void stopIndicator();
 
     // Enables the six inputs again and releases the held-off controls.
@@ -85,6 +89,7 @@ private:
     frmMain& m_window;
     std::vector<std::pair<QPointer<QWidget>, bool>> m_heldOff;
     QElapsedTimer m_sinceEvents;
+    QElapsedTimer m_sinceBegin;
     std::unique_ptr<QShortcut> m_escape;
     bool m_begun = false;
     bool m_ended = false;

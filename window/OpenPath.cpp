@@ -10,6 +10,8 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QGroupBox>
+#include <QLineEdit>
 #include <QTimer>
 
 namespace kelvane {
@@ -86,6 +88,12 @@ bool openPath(frmMain& window, const QString& path) {
     // What a click on the name does: the list takes the focus and raises Click.
     files.setFocus(Qt::MouseFocusReason);
     emit files.Click();
+    // The password is what the user types next: into the box of the mode the file selected.
+    const MainControls& c = window.controls();
+    QLineEdit* password = c.frAutomated->isVisibleTo(&window) ? c.txtPassword1 : c.txtPassword;
+    if (password->isEnabled() && password->isVisibleTo(&window)) {
+        password->setFocus(Qt::OtherFocusReason);
+    }
     return true;
 }
 

@@ -18,7 +18,9 @@
 #include "window/FileDrop.h"
 #include "window/FileListBox.h"
 #include "window/FormBuilder.h"
+#include "window/FormScroller.h"
 #include "window/KeyboardCommands.h"
+#include "window/ListFocus.h"
 #include "window/LongOperation.h"
 #include "window/RunProgress.h"
 
@@ -58,6 +60,11 @@ frmMain::frmMain(QWidget* parent)
     : QWidget(parent), m_vFile(std::make_unique<vFile>()), m_vParser(std::make_unique<vParser>()),
       m_vTools(std::make_unique<vTools>()) {
     bindControls();
+    const layout::FormDesign& design = layout::mainWindowDesign();
+    m_scroller = new FormScroller(*this, QSize(FormBuilder::pixels(design.clientWidth),
+                                               FormBuilder::pixels(design.clientHeight)));
+    new ListFocus(*m_controls.Dir1);
+    new ListFocus(*m_controls.File1);
     m_bookmarks =
         std::make_unique<BookmarkListFile>(*m_controls.List1, *m_vFile, *m_vParser, *m_vTools);
     connectEvents();
@@ -151,10 +158,19 @@ void frmMain::Form_Load() {
 
 void frmMain::Form_Resize() {
     constexpr float kTwips = layout::kTwipsPerPixel;
-    const QSize outer = frameGeometry().size();
+    const QSize outer = frameGeometry().size() - size() + m_scroller->contentSize();
     const float width = std::max(0.0f, static_cast<float>(outer.width()) * kTwips - 500.0f);
     const float height = std::max(0.0f, static_cast<float>(outer.height()) * kTwips - 3500.0f);
     m_controls.frContainer->resize(FormBuilder::pixels(width), FormBuilder::pixels(height));
+}
+
+void frmMain::openWithin(const QRect& available, const QMargins& frame) {
+    const QSize room = available.size().shrunkBy(frame).expandedTo(QSize(1, 1));
+    if (width() <= room.width() && height() <= room.height()) {
+        return;
+    }
+    resize(size().boundedTo(room));
+    move(available.topLeft()); // a window's position is that of its frame
 }
 
 void frmMain::Form_Activate() {

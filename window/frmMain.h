@@ -3,6 +3,8 @@
 
 #include "window/MainControls.h"
 
+#include <QMargins>
+#include <QRect>
 #include <QString>
 #include <QWidget>
 
@@ -15,6 +17,7 @@ class QWindow;
 namespace kelvane {
 
 class BookmarkListFile;
+class FormScroller;
 class RunProgress;
 
 // The main window. Its controls are public through controls(); the command sets of the program
@@ -35,12 +38,22 @@ public:
     const MainControls& controls() const { return m_controls; }
     // How far a long run has come (the title and the bar on the header band).
     RunProgress& progress() const { return *m_progress; }
+    // The scroll bars of a window smaller than its form.
+    FormScroller& scroller() const { return *m_scroller; }
+
+    // Makes the window no larger than `available` (a screen's free area) less `frame` (the room
+    // the desktop's window frame takes), and places it inside that area; a window that fits
+    // stays as it is. Where the form is larger than the window, scroll bars reach the rest.
+    void openWithin(const QRect& available, const QMargins& frame = kFrameAllowance);
+    // The room a window frame takes on most desktops: borders and a title bar.
+    static constexpr QMargins kFrameAllowance{8, 40, 8, 8};
 
     // Start-up, run once before the window is first shown: stacks the bookmark frame on the
     // single-file frame, sets the by-line, shows the third mode button, sets the title and the
     // header, loads the bookmark list and marks Lock File as the current mode.
     void Form_Load();
     // Fits frContainer to the window's outer size (less 500 twips wide, 3500 high; never below 0).
+    // A window smaller than the form scrolls over the form at its full size.
     void Form_Resize();
     // Both re-read the drive, folder and file lists.
     void Form_Activate();
@@ -93,6 +106,7 @@ private:
     std::unique_ptr<vTools> m_vTools;
     std::unique_ptr<BookmarkListFile> m_bookmarks;
     RunProgress* m_progress = nullptr;
+    FormScroller* m_scroller = nullptr;
     std::vector<std::function<bool()>> m_busyChecks;
     bool m_activatedOnce = false;
     bool m_focusCameFromForm = false;

@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "tests/gui/TestSupport.h"
+#include "window/FormScroller.h"
 
 #include "app/DesktopIdentity.h"
 
 #include <QGuiApplication>
+#include <QScrollBar>
 #include <QSignalSpy>
 
 #include <algorithm>
@@ -113,14 +115,19 @@ private slots:
         }
     }
 
-    // Only the single-file frame follows the window's outer size, and never below zero.
+    // Only the single-file frame follows the window's outer size; a window smaller than the form
+    // scrolls over the form at its full size.
     void resizeFitsOnlyTheSingleFileFrame() {
         CommandWindow w;
         const MainControls& c = w.c();
-        for (const QSize size : {QSize(1127, 637), QSize(30, 700), QSize(20, 20)}) {
+        const QSize form(1127, 637);
+        for (const QSize size : {form, QSize(1300, 900), QSize(30, 700), QSize(20, 20)}) {
             w.window->resize(size);
             QTRY_COMPARE(w.window->size(), size);
-            const QSize outer = w.window->frameGeometry().size() * 15;
+            w.window->scroller().horizontal().setValue(0);
+            w.window->scroller().vertical().setValue(0);
+            const QSize frame = w.window->frameGeometry().size() - size;
+            const QSize outer = (size.expandedTo(form) + frame) * 15;
             QTRY_COMPARE(
                 c.frContainer->geometry(),
                 QRect(kFrame.topLeft(), QSize(qRound(std::max(0, outer.width() - 500) / 15.0),

@@ -1,0 +1,31 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QObject>
+
+class QListWidget;
+
+namespace kelvane {
+
+// The keyboard on the folder and file lists. A list that has the keyboard focus shows a focus
+// frame. The focus alone selects nothing: coming into a list with nothing selected (by Tab, or
+// when the window is activated) leaves nothing selected; the arrows, Space and Enter then select
+// as a click does.
+class ListFocus : public QObject {
+    Q_OBJECT
+
+public:
+    explicit ListFocus(QListWidget& list);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    bool focusIn(QEvent* event);
+    bool paint(QEvent* event);
+
+    QListWidget& m_list;
+    bool m_passing = false; // an event on its way to the list itself
+};
+
+} // namespace kelvane
