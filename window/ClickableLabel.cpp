@@ -111,14 +111,17 @@ void ClickableLabel::changeEvent(QEvent* event) {
 
 void ClickableLabel::paintEvent(QPaintEvent* /*event*/) {
     QPainter painter(this);
-    // The legacy ground is painted where the desktop's ground would hide the text (a dark
-    // palette); on a light one the frame beneath shows through, as it always has.
+    const QTextOption option = wrapping(alignment());
+    painter.setFont(font());
+    // The legacy ground is painted behind the text where the desktop's ground would hide it (a
+    // dark palette); on a light one the frame beneath shows through, as it always has.
     if (m_ground.isValid() && contrast(palette().color(QPalette::WindowText),
                                        palette().color(QPalette::Window)) < kReadableContrast) {
-        painter.fillRect(rect(), m_ground);
+        const QRectF textArea = painter.boundingRect(QRectF(contentsRect()), text(), option);
+        painter.fillRect(textArea.toAlignedRect().adjusted(-3, -1, 3, 1).intersected(rect()),
+                         m_ground);
     }
     drawFrame(&painter);
-    const QTextOption option = wrapping(alignment());
     // The design colours are set for every state, so a held-off label takes the colour for
     // disabled text of its ground: the legacy one, or else the desktop's.
     const QColor disabled =
@@ -126,7 +129,6 @@ void ClickableLabel::paintEvent(QPaintEvent* /*event*/) {
             ? m_disabledText
             : QApplication::palette().color(QPalette::Disabled, QPalette::WindowText);
     painter.setPen(isEnabled() ? palette().color(QPalette::WindowText) : disabled);
-    painter.setFont(font());
     painter.drawText(QRectF(contentsRect()), text(), option);
     if (hasFocus()) {
         QStyleOptionFocusRect focus;
