@@ -160,7 +160,9 @@ private slots:
     }
 
     // On the default light desktop the controls with a colour of their own look exactly as they
-    // always have: the same pixels as the reference pictures.
+    // always have: the same pixels as the reference pictures in data/look/, rendered on the
+    // offscreen platform with the fonts of scripts/install-deps.sh. A deliberate change of the
+    // look writes new ones: KELVANE_WRITE_LOOK_REFERENCES=1 gui_tests LookTest.
     void lightLookUnchanged_data() {
         QTest::addColumn<int>("mode");
         QTest::addColumn<QString>("control");
