@@ -5,6 +5,7 @@
 #include "window/FormScroller.h"
 
 #include <QMessageBox>
+#include <QScreen>
 #include <QScrollBar>
 
 namespace kelvane::test {
@@ -27,6 +28,47 @@ QList<QWidget*> shownControls(frmMain& window) {
 // Where `control` is, in the window.
 QRect placeOf(const frmMain& window, const QWidget* control) {
     return QRect(control->mapTo(&window, QPoint(0, 0)), control->size());
+}
+
+// Opens the window within `available`, and checks that it lies inside, keeps the form's size
+// and shows no scroll bar where the form fits, and that every control of every mode can be
+// scrolled into view.
+void checkOpensWithin(CommandWindow& w, const QRect& available) {
+    frmMain& window = *w.window;
+    window.openWithin(available);
+    QVERIFY(
+        available.contains(QRect(window.pos(), window.size().grownBy(frmMain::kFrameAllowance))));
+    const bool fits = available.size().shrunkBy(frmMain::kFrameAllowance).expandedTo(kForm) ==
+                      available.size().shrunkBy(frmMain::kFrameAllowance);
+    FormScroller& scroller = window.scroller();
+    QCOMPARE(window.size() == kForm, fits);
+    QCOMPARE(scroller.horizontal().isVisible() || scroller.vertical().isVisible(), !fits);
+    for (const int mode : {0, 1, 2}) {
+        w.mode(mode);
+        // The view: the window less its scroll bars.
+        const QRect view(
+            0, 0,
+            window.width() - (scroller.vertical().isVisible() ? scroller.vertical().width() : 0),
+            window.height() -
+                (scroller.horizontal().isVisible() ? scroller.horizontal().height() : 0));
+        // Scrolled to the start, nothing lies before the view; to the end, nothing after it.
+        scroller.horizontal().setValue(0);
+        scroller.vertical().setValue(0);
+        for (const QWidget* control : shownControls(window)) {
+            const QRect place = placeOf(window, control);
+            QVERIFY2(place.left() >= 0 && place.top() >= 0, qPrintable(control->objectName()));
+        }
+        if (fits) {
+            QCOMPARE(placeOf(window, w.c().Picture1), QRect(0, 0, kForm.width(), 94));
+        }
+        scroller.horizontal().setValue(scroller.horizontal().maximum());
+        scroller.vertical().setValue(scroller.vertical().maximum());
+        for (const QWidget* control : shownControls(window)) {
+            const QRect place = placeOf(window, control);
+            QVERIFY2(place.right() <= view.right() && place.bottom() <= view.bottom(),
+                     qPrintable(control->objectName()));
+        }
+    }
 }
 
 } // namespace
@@ -70,44 +112,19 @@ private slots:
         QFETCH(int, percent);
         QFETCH(bool, fits);
         const QSize scaled = screen * 100 / percent;
-        const QRect available(0, 0, scaled.width(), scaled.height() - 30);
         CommandWindow w;
-        frmMain& window = *w.window;
-        window.openWithin(available);
-        QCOMPARE(available.contains(
-                     QRect(window.pos(), window.size().grownBy(frmMain::kFrameAllowance))),
-                 true);
-        FormScroller& scroller = window.scroller();
-        QCOMPARE(window.size() == kForm, fits);
-        QCOMPARE(scroller.horizontal().isVisible() || scroller.vertical().isVisible(), !fits);
+        checkOpensWithin(w, QRect(0, 0, scaled.width(), scaled.height() - 30));
+        QCOMPARE(w.window->size() == kForm, fits);
+    }
 
-        for (const int mode : {0, 1, 2}) {
-            w.mode(mode);
-            // The view: the window less its scroll bars.
-            const QRect view(
-                0, 0,
-                window.width() -
-                    (scroller.vertical().isVisible() ? scroller.vertical().width() : 0),
-                window.height() -
-                    (scroller.horizontal().isVisible() ? scroller.horizontal().height() : 0));
-            // Scrolled to the start, nothing lies before the view; to the end, nothing after it.
-            scroller.horizontal().setValue(0);
-            scroller.vertical().setValue(0);
-            for (const QWidget* control : shownControls(window)) {
-                const QRect place = placeOf(window, control);
-                QVERIFY2(place.left() >= 0 && place.top() >= 0, qPrintable(control->objectName()));
-            }
-            scroller.horizontal().setValue(scroller.horizontal().maximum());
-            scroller.vertical().setValue(scroller.vertical().maximum());
-            for (const QWidget* control : shownControls(window)) {
-                const QRect place = placeOf(window, control);
-                QVERIFY2(place.right() <= view.right() && place.bottom() <= view.bottom(),
-                         qPrintable(control->objectName()));
-            }
-            if (fits) {
-                QCOMPARE(placeOf(window, w.c().Picture1), QRect(0, 0, kForm.width(), 94));
-            }
-        }
+    // The same on the screen the test runs on, with the scale factor it runs at: ctest runs this
+    // on screens of 1280 x 800 and 1366 x 768 at 100, 125 and 150 % (QT_SCALE_FACTOR).
+    void opensWithinThisScreen() {
+        CommandWindow w;
+        const QRect available = w.window->screen()->availableGeometry();
+        qInfo("screen %dx%d (scaled), %g device pixels each", available.width(), available.height(),
+              w.window->devicePixelRatioF());
+        checkOpensWithin(w, available);
     }
 
     // A run that ends while the user is in another window asks for attention, once it has taken
