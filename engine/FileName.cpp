@@ -61,8 +61,12 @@ qsizetype validSequence(QByteArrayView bytes, char32_t& codePoint) {
     return length;
 }
 
-bool isKeptByte(char16_t unit) {
-    return unit >= kFirstKeptByte && unit <= kLastKeptByte;
+// True when the unit at `i` stands for a byte: a low surrogate of that range that is not the
+// second half of a pair.
+bool isKeptByte(const QString& name, qsizetype i) {
+    const char16_t unit = name[i].unicode();
+    return unit >= kFirstKeptByte && unit <= kLastKeptByte &&
+           (i == 0 || !name[i - 1].isHighSurrogate());
 }
 
 } // namespace
@@ -91,7 +95,7 @@ QByteArray encodeFileName(const QString& name) {
     bytes.reserve(name.size());
     qsizetype textStart = 0;
     for (qsizetype i = 0; i <= name.size(); ++i) {
-        if (i < name.size() && !isKeptByte(name[i].unicode())) {
+        if (i < name.size() && !isKeptByte(name, i)) {
             continue;
         }
         bytes += QStringView(name).sliced(textStart, i - textStart).toUtf8();
@@ -117,9 +121,9 @@ bool isTextName(const QString& name) {
 
 QString shownName(const QString& name) {
     QString shown = name;
-    for (QChar& unit : shown) {
-        if (isKeptByte(unit.unicode())) {
-            unit = QChar::ReplacementCharacter;
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        if (isKeptByte(name, i)) {
+            shown[i] = QChar::ReplacementCharacter;
         }
     }
     return shown;
