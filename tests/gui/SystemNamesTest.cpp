@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "engine/FileName.h"
 #include "tests/gui/TestSupport.h"
+#include "window/OpenPath.h"
 
 #include <QProcess>
 
@@ -55,6 +56,11 @@ private slots:
         const QRect place = w.c().File1->visualRect(w.c().File1->model()->index(row, 0));
         QTest::mouseClick(w.c().File1->viewport(), Qt::LeftButton, {}, place.center());
         QCOMPARE(w.c().lblFileTo->text(), folder + '/' + decodeFileName("caf\xe9_locked.txt"));
+        // Named on the command line, which gives its bytes, it is selected the same way.
+        w.restart();
+        QVERIFY(openPath(*w.window, folder + '/' + exact));
+        QCOMPARE(w.c().File1->FileName(), exact);
+        QCOMPARE(w.c().lblFileFrom->text(), folder + '/' + exact);
 
         w.run(false, "pw");
         QCOMPARE(messagesShown(), QStringList{kDone});
