@@ -7,6 +7,55 @@
 
 namespace kelvane {
 
+namespace {
+
+// The options that QApplication takes out of the command line on this platform, by name
+// without dashes: those followed by a value, and those that stand alone. Qt takes them with one
+// dash or two, and a value also after "=".
+const QStringList kToolkitOptionsWithValue = {
+    QStringLiteral("platform"),        QStringLiteral("platformpluginpath"),
+    QStringLiteral("platformtheme"),   QStringLiteral("plugin"),
+    QStringLiteral("qwindowgeometry"), QStringLiteral("geometry"),
+    QStringLiteral("qwindowicon"),     QStringLiteral("icon"),
+    QStringLiteral("qwindowtitle"),    QStringLiteral("title"),
+    QStringLiteral("display"),         QStringLiteral("name"),
+    QStringLiteral("style"),           QStringLiteral("stylesheet"),
+    QStringLiteral("session"),         QStringLiteral("qmljsdebugger"),
+};
+const QStringList kToolkitFlags = {
+    QStringLiteral("reverse"), QStringLiteral("widgetcount"), QStringLiteral("testability"),
+    QStringLiteral("nograb"),  QStringLiteral("dograb"),      QStringLiteral("sync"),
+};
+
+// `arguments` without the toolkit's options, so that what is left can be judged before the
+// toolkit starts (and before it needs a display).
+QStringList withoutToolkitOptions(const QStringList& arguments) {
+    QStringList left = arguments.mid(0, 1);
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        if (argument == u"--") {
+            left += arguments.sliced(i);
+            break;
+        }
+        QString name = argument.startsWith(u"--")  ? argument.mid(2)
+                       : argument.startsWith(u'-') ? argument.mid(1)
+                                                   : QString();
+        const bool hasValue = name.contains(u'=');
+        name = name.section(u'=', 0, 0);
+        if (!name.isEmpty() && kToolkitOptionsWithValue.contains(name)) {
+            i += hasValue ? 0 : 1;
+            continue;
+        }
+        if (!name.isEmpty() && !hasValue && kToolkitFlags.contains(name)) {
+            continue;
+        }
+        left += argument;
+    }
+    return left;
+}
+
+} // namespace
+
 ProgramOptions ProgramOptions::parse(const QStringList& arguments, ToolkitOptions toolkit) {
     QCommandLineParser parser;
     // "-style" is one option of the toolkit, not the letters s, t, y, l, e.
@@ -19,20 +68,19 @@ ProgramOptions ProgramOptions::parse(const QStringList& arguments, ToolkitOption
     parser.addPositionalArgument(QStringLiteral("FILE"),
                                  QStringLiteral("File to select in the window"),
                                  QStringLiteral("[FILE...]"));
-    const bool understood = parser.parse(arguments);
+    const bool understood = parser.parse(
+        toolkit == ToolkitOptions::StillThere ? withoutToolkitOptions(arguments) : arguments);
 
     ProgramOptions options;
     if (parser.isSet(help)) {
         options.m_request = Request::Help;
     } else if (parser.isSet(version)) {
         options.m_request = Request::Version;
+    } else if (!understood) {
+        options.m_request = Request::Usage;
+        options.m_error = parser.errorText();
     } else if (toolkit == ToolkitOptions::Taken) {
-        if (understood) {
-            options.m_files = parser.positionalArguments();
-        } else {
-            options.m_request = Request::Usage;
-            options.m_error = parser.errorText();
-        }
+        options.m_files = parser.positionalArguments();
     }
     return options;
 }

@@ -15,10 +15,9 @@ public:
     // out of the arguments, as QApplication does when it starts.
     enum class ToolkitOptions { StillThere, Taken };
 
-    // Reads `arguments`, the program's name first. Help and version can be answered before the
-    // toolkit starts, so they need no display. Options that are neither the program's nor the
-    // toolkit's are refused once the toolkit has taken its own; until then they may be the
-    // toolkit's, and the files are not known.
+    // Reads `arguments`, the program's name first. Help, version and options that are neither
+    // the program's nor the toolkit's are answered before the toolkit starts, so they need no
+    // display. The files are known once the toolkit has taken its own options.
     static ProgramOptions parse(const QStringList& arguments, ToolkitOptions toolkit);
 
     Request request() const { return m_request; }

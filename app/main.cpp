@@ -3,6 +3,8 @@
 #include "app/CommandSets.h"
 #include "app/DesktopIdentity.h"
 #include "app/ProgramOptions.h"
+#include "engine/FileName.h"
+#include "engine/StandardDescriptors.h"
 #include "window/OpenPath.h"
 #include "window/frmMain.h"
 
@@ -15,14 +17,6 @@ using kelvane::ProgramOptions;
 
 namespace {
 
-QStringList argumentsOf(int argc, char* argv[]) {
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i) {
-        arguments.append(QString::fromLocal8Bit(argv[i]));
-    }
-    return arguments;
-}
-
 // Help and version go to standard output; a refused command line is one line on standard error.
 int answer(const ProgramOptions& options) {
     const bool refused = options.request() == ProgramOptions::Request::Usage;
@@ -30,8 +24,12 @@ int answer(const ProgramOptions& options) {
         refused ? QStringLiteral("kelvane: %1 (see kelvane --help)\n").arg(options.error())
         : options.request() == ProgramOptions::Request::Help ? ProgramOptions::helpText()
                                                              : ProgramOptions::versionText();
-    const QByteArray bytes = text.toLocal8Bit();
+    const QByteArray bytes = text.toUtf8();
     std::FILE* stream = refused ? stderr : stdout;
+    // A closed stream was opened on /dev/null at start: what goes there is lost.
+    if (kelvane::StandardDescriptors::wasClosed(refused ? 2 : 1)) {
+        return refused ? 2 : 1;
+    }
     const bool written = std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()),
                                      stream) == static_cast<std::size_t>(bytes.size()) &&
                          std::fflush(stream) == 0;
@@ -41,9 +39,12 @@ int answer(const ProgramOptions& options) {
 } // namespace
 
 int main(int argc, char* argv[]) {
-    // Answered before the toolkit starts: they need no display.
-    const ProgramOptions early =
-        ProgramOptions::parse(argumentsOf(argc, argv), ProgramOptions::ToolkitOptions::StillThere);
+    // Before anything opens a file, so that none takes the number of a closed standard stream.
+    kelvane::StandardDescriptors::secure();
+    // Answered before the toolkit starts: they need no display. Names are taken as the bytes
+    // they are.
+    const ProgramOptions early = ProgramOptions::parse(kelvane::argumentsOf(argc, argv),
+                                                       ProgramOptions::ToolkitOptions::StillThere);
     if (early.request() != ProgramOptions::Request::Start) {
         return answer(early);
     }
@@ -53,9 +54,9 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationVersion(QStringLiteral(KELVANE_VERSION));
     kelvane::DesktopIdentity::apply();
 
-    // The toolkit has taken its own options out; what is left are the program's.
-    const ProgramOptions options =
-        ProgramOptions::parse(QCoreApplication::arguments(), ProgramOptions::ToolkitOptions::Taken);
+    // The toolkit has taken its own options out of argv; what is left are the program's.
+    const ProgramOptions options = ProgramOptions::parse(kelvane::argumentsOf(argc, argv),
+                                                         ProgramOptions::ToolkitOptions::Taken);
     if (options.request() != ProgramOptions::Request::Start) {
         return answer(options);
     }

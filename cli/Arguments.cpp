@@ -2,6 +2,7 @@
 #include "cli/Arguments.h"
 
 #include "cli/ExitCode.h"
+#include "cli/Terminal.h"
 
 #include <QCommandLineParser>
 #include <QRegularExpression>
@@ -235,6 +236,14 @@ void readPasswordRoute(const QCommandLineParser& parser, const Options& o, Argum
         }
         arguments.passwordSource = PasswordSource::Stdin;
     } else if (parser.isSet(o.passwordFile)) {
+        // The same stream under another name: reading the password there would take the
+        // data's first bytes with it.
+        if (arguments.readsStandardInput() && isStandardInput(arguments.passwordFile)) {
+            throw usageError(QStringLiteral("%1 %2 cannot be used when a SOURCE is \"-\": it is "
+                                            "standard input, which carries the data. Type the "
+                                            "password at the prompt or use another file.")
+                                 .arg(typedName(parser, o.passwordFile), arguments.passwordFile));
+        }
         arguments.passwordSource = PasswordSource::File;
     }
 }

@@ -6,9 +6,7 @@
 #include "cli/Terminal.h"
 #include "core/BookmarkEntry.h"
 #include "core/OutputName.h"
-
-#include <QDir>
-#include <QFileInfo>
+#include "engine/FileName.h"
 
 #include <cerrno>
 #include <cstring>
@@ -25,7 +23,7 @@ CliError refusal(const QString& message) {
 
 // The window bookmarks full paths.
 QString fullPath(const QString& path) {
-    return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    return absoluteFileName(path);
 }
 
 // A path as given and as a full path: the list may hold either (a list written by hand).
@@ -81,6 +79,13 @@ void BookmarkCommands::add() const {
         if (!BookmarkEntry::storable(path)) {
             throw refusal(QStringLiteral("%1: A path that contains \"=\" cannot be bookmarked. "
                                          "Please choose another file or output name.")
+                              .arg(quoted(path)));
+        }
+        // The list is text: a name with bytes that are not text would come back as another.
+        if (!isTextName(path)) {
+            throw refusal(QStringLiteral("%1: A file name that is not valid text cannot be "
+                                         "bookmarked. Please rename the file or choose another "
+                                         "output name.")
                               .arg(quoted(path)));
         }
         if (path.contains(QLatin1Char('\n')) || path.contains(QLatin1Char('\r'))) {

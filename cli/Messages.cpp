@@ -51,6 +51,7 @@ ExitCode exitCodeFor(EngineError::Kind kind) {
     case EngineError::Kind::Write:
     case EngineError::Kind::Busy:
     case EngineError::Kind::Cancelled:
+    case EngineError::Kind::Unflushed:
         break;
     }
     return ExitCode::ReadWriteFailure;

@@ -7,14 +7,15 @@
 #include "engine/Charset.h"
 #include "engine/Cipher.h"
 #include "engine/EngineError.h"
+#include "engine/FileName.h"
 
-#include <QFile>
 #include <QStringDecoder>
 
 #include <cerrno>
 #include <cstring>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace kelvane::cli {
@@ -77,13 +78,19 @@ QString fromStdin() {
 }
 
 QString fromFile(const QString& path) {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    const int fd = ::open(encodeFileName(path).constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         throw passwordError(QStringLiteral("Cannot read the password file %1: %2")
                                 .arg(quoted(path), EngineError::systemReason(errno) + u'.'));
     }
     try {
-        const QByteArray line = passwordLine(fd, true, QStringLiteral("the file ") + quoted(path));
+        // A pipe, socket or terminal may be shared with others who read on after the password:
+        // byte by byte, nothing past its first line is taken from them.
+        struct stat status {};
+        const bool shared = ::fstat(fd, &status) != 0 || S_ISFIFO(status.st_mode) ||
+                            S_ISSOCK(status.st_mode) || ::isatty(fd) == 1;
+        const QByteArray line =
+            passwordLine(fd, !shared, QStringLiteral("the file ") + quoted(path));
         ::close(fd);
         return decode(line);
     } catch (...) {

@@ -1,13 +1,18 @@
 // SPDX-License-Identifier: MIT
 #include "cli/Terminal.h"
 
+#include "cli/ExitCode.h"
+#include "engine/DescriptorPath.h"
+#include "engine/FileName.h"
 #include "engine/SignalHandlers.h"
+#include "engine/StandardDescriptors.h"
 
 #include <array>
 #include <cerrno>
 #include <csignal>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -33,6 +38,30 @@ void restoreAndGoOn(int signal) {
 
 bool isTerminal(int fd) {
     return ::isatty(fd) == 1;
+}
+
+bool isStandardInput(const QString& path) {
+    const DescriptorPath descriptor = DescriptorPath::of(path);
+    if (descriptor.owner == DescriptorPath::Owner::Own && descriptor.fd == STDIN_FILENO) {
+        return true;
+    }
+    struct stat named {};
+    struct stat input {};
+    return ::stat(encodeFileName(path).constData(), &named) == 0 &&
+           ::fstat(STDIN_FILENO, &input) == 0 && named.st_dev == input.st_dev &&
+           named.st_ino == input.st_ino;
+}
+
+void requireStandardDescriptor(int fd) {
+    if (!StandardDescriptors::wasClosed(fd)) {
+        return;
+    }
+    static const char* const kNames[] = {"Standard input", "Standard output", "Standard error"};
+    throw CliError(ExitCode::ReadWriteFailure,
+                   QStringLiteral("%1 is closed; there is nothing to %2 it.")
+                       .arg(QString::fromLatin1(kNames[fd]), fd == STDIN_FILENO
+                                                                 ? QStringLiteral("read from")
+                                                                 : QStringLiteral("write to")));
 }
 
 bool writeAll(int fd, QByteArrayView text) {

@@ -3,10 +3,19 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QString>
 
 namespace kelvane::cli {
 
 bool isTerminal(int fd);
+
+// True when `path` leads to the stream open as standard input: /dev/stdin, /dev/fd/0, or a name
+// of the same pipe or file.
+bool isStandardInput(const QString& path);
+
+// Throws CliError(ReadWriteFailure) when descriptor `fd` (0, 1 or 2) was closed when the
+// program started: what would be read or written there is missing.
+void requireStandardDescriptor(int fd);
 
 // Writes all of `text` to `fd` at once, without buffering. False when that failed.
 bool writeAll(int fd, QByteArrayView text);

@@ -7,15 +7,16 @@
 #include "cli/Terminal.h"
 #include "core/OutputName.h"
 #include "engine/AtomicOutput.h"
+#include "engine/DescriptorPath.h"
 #include "engine/EngineError.h"
+#include "engine/FileName.h"
 #include "engine/RndCrypt.h"
 #include "engine/SourceFile.h"
 #include "engine/StreamCrypt.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
+#include <optional>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -36,9 +37,16 @@ CliError refusal(const QString& message) {
 
 // Two spellings of one output path, as far as they can be told apart before it exists.
 QString outputKey(const QString& path) {
-    const QFileInfo info(path);
-    const QString canonical = info.canonicalFilePath();
-    return canonical.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : canonical;
+    const QString canonical = canonicalFileName(path);
+    return canonical.isEmpty() ? absoluteFileName(path) : canonical;
+}
+
+std::optional<struct stat> statusOf(const QString& path) {
+    struct stat status {};
+    if (::stat(encodeFileName(path).constData(), &status) != 0) {
+        return std::nullopt;
+    }
+    return status;
 }
 
 bool isStandardStream(const QString& path) {
@@ -49,8 +57,13 @@ bool isStandardStream(const QString& path) {
 
 TransformRun::TransformRun(const Arguments& arguments) : m_arguments(arguments) {
     for (const QString& source : arguments.sources) {
-        m_jobs.push_back(
-            {source, arguments.output.isEmpty() ? outputFor(source) : arguments.output});
+        Job job{source, arguments.output.isEmpty() ? outputFor(source) : arguments.output};
+        // /dev/stdout and its kind are written as "-" is, through the descriptor they name.
+        if (const DescriptorPath descriptor = DescriptorPath::of(job.output);
+            isStandardStream(job.output) || descriptor.owner == DescriptorPath::Owner::Own) {
+            job.outputFd = isStandardStream(job.output) ? STDOUT_FILENO : descriptor.fd;
+        }
+        m_jobs.push_back(job);
     }
 }
 
@@ -60,11 +73,14 @@ QString TransformRun::outputFor(const QString& source) const {
     if (m_arguments.outputDir.isEmpty()) {
         return beside;
     }
-    return QDir(m_arguments.outputDir).filePath(beside.mid(fileNameStart(beside)));
+    const QString& folder = m_arguments.outputDir;
+    return folder + (folder.endsWith(u'/') ? QString() : QStringLiteral("/")) +
+           beside.mid(fileNameStart(beside));
 }
 
 ExitCode TransformRun::run() {
-    if (!m_arguments.outputDir.isEmpty() && !QFileInfo(m_arguments.outputDir).isDir()) {
+    const std::optional<struct stat> folder = statusOf(m_arguments.outputDir);
+    if (!m_arguments.outputDir.isEmpty() && !(folder && S_ISDIR(folder->st_mode))) {
         throw CliError(ExitCode::ReadWriteFailure,
                        QStringLiteral("The output folder %1 does not exist or is not a folder.")
                            .arg(quoted(m_arguments.outputDir)));
@@ -114,8 +130,8 @@ void TransformRun::check(std::size_t index) {
     if (!isStandardStream(job.source)) {
         SourceFile::check(job.source);
     }
-    if (isStandardStream(job.output)) {
-        checkStandardOutput(job);
+    if (job.outputFd >= 0) {
+        checkDescriptorOutput(job);
         return;
     }
     if (!isStandardStream(job.source) && isSameFile(job.source, job.output)) {
@@ -151,37 +167,65 @@ void TransformRun::check(std::size_t index) {
     m_claimedOutputs.append(key);
 }
 
-void TransformRun::checkStandardOutput(const Job& job) const {
-    if (isTerminal(STDOUT_FILENO) && !m_arguments.force) {
-        throw refusal(QStringLiteral("Standard output is a terminal, and the output is binary; "
-                                     "redirect it to a file or a pipe, or use --force."));
+void TransformRun::checkDescriptorOutput(const Job& job) const {
+    const int fd = job.outputFd;
+    const bool standardOutput = fd == STDOUT_FILENO;
+    if (fd == STDIN_FILENO) {
+        throw refusal(QStringLiteral("The output %1 is standard input, which is never written.")
+                          .arg(quoted(job.output)));
+    }
+    if (fd <= STDERR_FILENO) {
+        requireStandardDescriptor(fd);
+    }
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags == -1 || (flags & O_ACCMODE) == O_RDONLY) {
+        throw refusal(QStringLiteral("The output %1 is not a descriptor open for writing.")
+                          .arg(quoted(job.output)));
+    }
+    if (isTerminal(fd) && !m_arguments.force) {
+        throw refusal(standardOutput
+                          ? QStringLiteral("Standard output is a terminal, and the output is "
+                                           "binary; redirect it to a file or a pipe, or use "
+                                           "--force.")
+                          : QStringLiteral("The output %1 is a terminal, and the output is "
+                                           "binary; redirect it to a file or a pipe, or use "
+                                           "--force.")
+                                .arg(quoted(job.output)));
     }
     struct stat out {};
     struct stat in {};
-    if (!isStandardStream(job.source) && ::fstat(STDOUT_FILENO, &out) == 0 &&
-        ::stat(QFile::encodeName(job.source).constData(), &in) == 0 && S_ISREG(out.st_mode) &&
+    if (!isStandardStream(job.source) && ::fstat(fd, &out) == 0 &&
+        ::stat(encodeFileName(job.source).constData(), &in) == 0 && S_ISREG(out.st_mode) &&
         in.st_dev == out.st_dev && in.st_ino == out.st_ino) {
-        throw refusal(QStringLiteral("Standard output is the source file %1 itself; nothing was "
-                                     "written.")
-                          .arg(quoted(job.source)));
+        throw refusal(standardOutput
+                          ? QStringLiteral("Standard output is the source file %1 itself; "
+                                           "nothing was written.")
+                                .arg(quoted(job.source))
+                          : QStringLiteral("The output %1 is the source file %2 itself; nothing "
+                                           "was written.")
+                                .arg(quoted(job.output), quoted(job.source)));
     }
 }
 
 void TransformRun::transform(const Job& job, const QString& password) const {
     const bool lock = m_arguments.command == Command::Lock;
     const QByteArray label = QByteArray(lock ? "Locking" : "Unlocking") +
-                             (m_jobs.size() > 1 ? ' ' + QFile::encodeName(job.source) : "");
+                             (m_jobs.size() > 1 ? ' ' + shownName(job.source).toUtf8() : "");
     const Replace replace = m_arguments.force ? Replace::Existing : Replace::Nothing;
-    if (!isStandardStream(job.source) && !isStandardStream(job.output)) {
-        ProgressLine progress(label, QFileInfo(job.source).size(), !m_arguments.quiet);
+    if (!isStandardStream(job.source) && job.outputFd < 0) {
+        const std::optional<struct stat> source = statusOf(job.source);
+        ProgressLine progress(label, source ? static_cast<std::uint64_t>(source->st_size) : 0,
+                              !m_arguments.quiet);
         RndCrypt(job.source, job.output, password, progress.step(), replace);
         return;
     }
     StreamInput input = isStandardStream(job.source)
                             ? StreamInput::descriptor(STDIN_FILENO, kStandardInput)
                             : StreamInput::file(job.source);
-    StreamOutput output = isStandardStream(job.output)
-                              ? StreamOutput::descriptor(STDOUT_FILENO, kStandardOutput)
+    StreamOutput output = job.outputFd >= 0
+                              ? StreamOutput::descriptor(job.outputFd, job.outputFd == STDOUT_FILENO
+                                                                           ? kStandardOutput
+                                                                           : quoted(job.output))
                               : StreamOutput::file(job.output, replace, kStreamedFilePermissions);
     ProgressLine progress(label, input.size(), !m_arguments.quiet);
     RndCryptStream(input, output, password, progress.step());

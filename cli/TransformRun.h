@@ -28,12 +28,13 @@ private:
     struct Job {
         QString source;
         QString output;
+        int outputFd = -1; // "-" and names such as /dev/stdout: the descriptor written to
     };
 
     QString outputFor(const QString& source) const;
     // Throws CliError when `m_jobs[index]` cannot run; on success claims its output.
     void check(std::size_t index);
-    void checkStandardOutput(const Job& job) const;
+    void checkDescriptorOutput(const Job& job) const;
     void transform(const Job& job, const QString& password) const;
     void fail(const Job& job, ExitCode code, const QString& message);
 

@@ -7,6 +7,8 @@
 #include "cli/Terminal.h"
 #include "cli/TransformRun.h"
 #include "engine/EngineError.h"
+#include "engine/FileName.h"
+#include "engine/StandardDescriptors.h"
 
 #include <QCoreApplication>
 
@@ -22,6 +24,7 @@ using namespace kelvane::cli;
 namespace {
 
 ExitCode print(const QString& text) {
+    requireStandardDescriptor(STDOUT_FILENO);
     if (writeAll(STDOUT_FILENO, text.toUtf8())) {
         return ExitCode::Done;
     }
@@ -31,6 +34,12 @@ ExitCode print(const QString& text) {
 }
 
 ExitCode runCommand(const Arguments& arguments) {
+    if (arguments.readsStandardInput() || arguments.passwordSource == PasswordSource::Stdin) {
+        requireStandardDescriptor(STDIN_FILENO);
+    }
+    if (arguments.output == kStandardStream || arguments.command == Command::BookmarksList) {
+        requireStandardDescriptor(STDOUT_FILENO);
+    }
     switch (arguments.command) {
     case Command::Lock:
     case Command::Unlock:
@@ -73,9 +82,12 @@ ExitCode run(const QStringList& commandLine) {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    // Before anything opens a file, so that none takes the number of a closed standard stream.
+    StandardDescriptors::secure();
     const QCoreApplication application(argc, argv);
     // A reader that goes away (`kelvane-cli unlock x -o - | head`) is then a write error with its
     // message and exit code, not a silent death by signal.
     std::signal(SIGPIPE, SIG_IGN);
-    return static_cast<int>(run(QCoreApplication::arguments()));
+    // File names are taken as the bytes they are, not as Qt decodes them.
+    return static_cast<int>(run(argumentsOf(argc, argv)));
 }

@@ -4,6 +4,7 @@
 #include "engine/AtomicOutput.h"
 #include "engine/Charset.h"
 #include "engine/EngineError.h"
+#include "engine/FileName.h"
 
 #include <QFile>
 #include <QStringDecoder>
@@ -28,6 +29,12 @@ ListFileStatus writeListFile(const QString& path, const QStringList& items) {
     for (const QString& item : items) {
         if (item.contains(QLatin1Char('\n')) || item.contains(QLatin1Char('\r'))) {
             return ListFileStatus::failed(QStringLiteral("an item holds a line break"));
+        }
+        // The list is text: a file name with bytes that are not text would come back as
+        // another name.
+        if (!isTextName(item)) {
+            return ListFileStatus::failed(QStringLiteral("an item holds a file name that is not "
+                                                         "valid text"));
         }
         content += item.toUtf8();
         content += '\n';

@@ -1,13 +1,18 @@
 // SPDX-License-Identifier: MIT
 #include "controls/vTools.h"
 
-#include <QFileInfo>
+#include "engine/FileName.h"
+
 #include <QListWidget>
+
+#include <sys/stat.h>
 
 namespace kelvane {
 
 bool vTools::FileExists(const QString& Path, bool /*Flag*/) const {
-    return !Path.isEmpty() && QFileInfo(Path).isFile();
+    struct stat status {};
+    return !Path.isEmpty() && ::stat(encodeFileName(Path).constData(), &status) == 0 &&
+           S_ISREG(status.st_mode);
 }
 
 void vTools::SplitToList(const QString& Text, const QString& Separator, QListWidget& list,

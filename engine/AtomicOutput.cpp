@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "engine/AtomicOutput.h"
 
+#include "engine/DescriptorPath.h"
 #include "engine/EngineError.h"
 #include "engine/FileKind.h"
+#include "engine/FileName.h"
 #include "engine/OutputCalls.h"
 #include "engine/TemporaryFileCleanup.h"
 
@@ -37,6 +39,17 @@ EngineError notAFile(const QString& path, mode_t mode) {
     return EngineError(EngineError::Kind::OutputNotFile,
                        QStringLiteral("The output %1 is %2, not a file; it is never replaced.")
                            .arg(path, kindOfFile(mode)));
+}
+
+// /dev/stdout and its kind lead to a stream that is open already: replacing the name would
+// write nothing to the stream and leave a file in /dev (or fail) instead.
+void refuseDescriptorName(const QString& path) {
+    if (DescriptorPath::of(path).isDescriptor()) {
+        throw EngineError(EngineError::Kind::OutputNotFile,
+                          QStringLiteral("The output %1 is an open descriptor, not a file; it is "
+                                         "never replaced.")
+                              .arg(path));
+    }
 }
 
 EngineError exists(const QString& path) {
@@ -76,7 +89,7 @@ QByteArray randomHiddenName() {
 
 // The folder part and the name part of `path`, in the file system's encoding.
 std::pair<QByteArray, QByteArray> splitPath(const QString& path) {
-    const QByteArray encoded = QFile::encodeName(path);
+    const QByteArray encoded = encodeFileName(path);
     const qsizetype slash = encoded.lastIndexOf('/');
     if (slash < 0) {
         return {".", encoded};
@@ -119,22 +132,23 @@ int renameNoReplace(int fromFolder, const char* from, int toFolder, const char* 
 
 OutputPlace outputPlace(const QString& path) {
     struct stat status {};
-    if (path.isEmpty() || ::lstat(QFile::encodeName(path).constData(), &status) != 0) {
+    if (path.isEmpty() || ::lstat(encodeFileName(path).constData(), &status) != 0) {
         return OutputPlace::Free;
     }
-    return placeOf(status);
+    return DescriptorPath::of(path).isDescriptor() ? OutputPlace::Special : placeOf(status);
 }
 
 void checkOutputPlace(const QString& path, Replace replace) {
+    refuseDescriptorName(path);
     struct stat status {};
-    if (::lstat(QFile::encodeName(path).constData(), &status) == 0) {
+    if (::lstat(encodeFileName(path).constData(), &status) == 0) {
         refuseTakenPlace(status, path, replace);
     }
 }
 
 bool renameWithoutReplacing(const QString& from, const QString& to) {
-    return renameNoReplace(AT_FDCWD, QFile::encodeName(from).constData(), AT_FDCWD,
-                           QFile::encodeName(to).constData()) == 0;
+    return renameNoReplace(AT_FDCWD, encodeFileName(from).constData(), AT_FDCWD,
+                           encodeFileName(to).constData()) == 0;
 }
 
 AtomicOutput::AtomicOutput(const QString& path, Replace replace, unsigned permissions)
@@ -144,6 +158,7 @@ AtomicOutput::AtomicOutput(const QString& path, Replace replace, unsigned permis
         throw notAFile(path, S_IFDIR);
     }
     m_name = name;
+    refuseDescriptorName(path);
     detail::OutputCalls& calls = detail::outputCalls();
     m_dirfd = calls.openat(AT_FDCWD, folder.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC, 0);
     if (m_dirfd < 0) {
@@ -273,14 +288,26 @@ void AtomicOutput::commit() {
         calls.close(m_fd);
         m_fd = -1;
     }
-    // The new name itself reaches the disk too, as far as the folder can be flushed.
+    // The new name itself reaches the disk too. A folder that cannot be opened for this (one
+    // the user may write but not list) is left to the system; a flush that fails is reported,
+    // and the file, which is complete, stays.
     const int folder = ::openat(m_dirfd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder >= 0) {
-        ::fsync(folder);
-        ::close(folder);
-    }
     calls.close(m_dirfd);
     m_dirfd = -1;
+    if (folder < 0) {
+        return;
+    }
+    const int flushed = calls.fsync(folder);
+    const int error = errno;
+    ::close(folder);
+    // EINVAL: a file system that has no flush for folders.
+    if (flushed != 0 && error != EINVAL) {
+        throw EngineError(EngineError::Kind::Unflushed,
+                          QStringLiteral("The output %1 is complete, but its folder could not be "
+                                         "flushed to disk: %2 The new name may not survive a "
+                                         "crash.")
+                              .arg(m_path, EngineError::systemReason(error) + u'.'));
+    }
 }
 
 void AtomicOutput::publishWithoutReplacing() {

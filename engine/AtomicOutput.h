@@ -35,8 +35,8 @@ bool renameWithoutReplacing(const QString& from, const QString& to);
 // renameat2 with RENAME_NOREPLACE), with Replace::Existing by a rename over the old file or link,
 // which replaces the link itself and never writes through it. Folders, devices, pipes and sockets
 // at the output are never replaced. Any failure, and destruction without commit(), leaves the
-// folder as it was; a named temporary file is also removed when SIGTERM, SIGHUP or SIGINT ends
-// the process meanwhile.
+// folder as it was; a named temporary file is also removed when a signal ends the process
+// meanwhile.
 //
 // QSaveFile cannot do this: its commit falls back to a plain rename, which replaces whatever
 // appeared at the output meanwhile, and it does not report a failed flush.
@@ -59,8 +59,10 @@ public:
     // direct I/O is repeated through the page cache. Throws EngineError(Write).
     void write(const std::uint8_t* data, std::size_t size);
 
-    // Flushes, sets the permissions and publishes the file. Throws EngineError: Write,
-    // OutputExists (something appeared at the output under Replace::Nothing), OutputNotFile.
+    // Flushes, sets the permissions and publishes the file, then flushes its folder. Throws
+    // EngineError: Write, OutputExists (something appeared at the output under
+    // Replace::Nothing), OutputNotFile; Unflushed when the file is published but the folder's
+    // flush failed (the file stays: it is complete).
     void commit();
 
 private:

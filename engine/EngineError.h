@@ -22,6 +22,7 @@ public:
         OutputExists,  // something is at the output and nobody agreed to replace it
         OutputNotFile, // the output is a folder, device, pipe or socket: never replaced
         Cancelled,     // the caller stopped the run from its yield step
+        Unflushed,     // the output is complete and in place, but its folder's flush failed
     };
 
     EngineError(Kind kind, const QString& message)

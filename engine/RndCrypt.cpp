@@ -3,30 +3,27 @@
 
 #include "engine/Charset.h"
 #include "engine/EngineError.h"
+#include "engine/FileName.h"
 #include "engine/FileStream.h"
 
-#include <QDir>
-#include <QFileInfo>
-
-#include <filesystem>
+#include <sys/stat.h>
 
 namespace kelvane {
 
 bool isSameFile(const QString& first, const QString& second) {
-    std::error_code error;
-    const bool same =
-        std::filesystem::equivalent(std::filesystem::path(first.toStdU16String()),
-                                    std::filesystem::path(second.toStdU16String()), error);
-    if (!error && same) {
+    struct stat a {};
+    struct stat b {};
+    if (::stat(encodeFileName(first).constData(), &a) == 0 &&
+        ::stat(encodeFileName(second).constData(), &b) == 0 && a.st_dev == b.st_dev &&
+        a.st_ino == b.st_ino) {
         return true;
     }
-    const QString a = QFileInfo(first).canonicalFilePath();
-    return !a.isEmpty() && a == QFileInfo(second).canonicalFilePath();
+    const QString canonical = canonicalFileName(first);
+    return !canonical.isEmpty() && canonical == canonicalFileName(second);
 }
 
 bool isSamePlace(const QString& first, const QString& second) {
-    return isSameFile(first, second) || QDir::cleanPath(QFileInfo(first).absoluteFilePath()) ==
-                                            QDir::cleanPath(QFileInfo(second).absoluteFilePath());
+    return isSameFile(first, second) || absoluteFileName(first) == absoluteFileName(second);
 }
 
 qint64 RndCrypt(const QString& InputFile, const QString& OutputFile, const QString& Password,

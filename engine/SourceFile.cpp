@@ -3,8 +3,7 @@
 
 #include "engine/EngineError.h"
 #include "engine/FileKind.h"
-
-#include <QFile>
+#include "engine/FileName.h"
 
 #include <cerrno>
 #include <cstring>
@@ -33,7 +32,7 @@ bool sameTime(const timespec& a, const timespec& b) {
 
 void SourceFile::check(const QString& path) {
     struct stat status {};
-    if (::stat(QFile::encodeName(path).constData(), &status) != 0) {
+    if (::stat(encodeFileName(path).constData(), &status) != 0) {
         throw EngineError::reading(path, EngineError::systemReason(errno));
     }
     if (const QString reason = notRegular(status.st_mode); !reason.isEmpty()) {
@@ -45,8 +44,7 @@ SourceFile::SourceFile(const QString& path) : m_path(path) {
     // Looked at before it is opened: opening a device or a pipe can block or have effects.
     check(path);
     // Non-blocking, in case a pipe took the file's place since.
-    m_fd =
-        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    m_fd = ::open(encodeFileName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (m_fd < 0) {
         fail(EngineError::systemReason(errno));
     }
@@ -93,7 +91,7 @@ void SourceFile::checkUnchanged() const {
         failChanged();
     }
     struct stat atPath {};
-    if (::stat(QFile::encodeName(m_path).constData(), &atPath) == 0 &&
+    if (::stat(encodeFileName(m_path).constData(), &atPath) == 0 &&
         (atPath.st_dev != m_status.st_dev || atPath.st_ino != m_status.st_ino)) {
         failChanged();
     }

@@ -20,7 +20,28 @@ struct Entry {
     char name[TemporaryFileCleanup::kMaxName + 1] = {};
 };
 
-SignalHandlers<3> g_handlers({SIGTERM, SIGHUP, SIGINT});
+// Every signal whose default action ends the process: those that end it and those that also
+// dump core (a crash mid-write must not leave a temporary file either), and the real-time ones.
+constexpr int kNamedSignals[] = {SIGHUP,  SIGINT,  SIGQUIT,   SIGILL,  SIGTRAP, SIGABRT,
+                                 SIGBUS,  SIGFPE,  SIGUSR1,   SIGSEGV, SIGUSR2, SIGPIPE,
+                                 SIGALRM, SIGTERM, SIGSTKFLT, SIGXCPU, SIGXFSZ, SIGVTALRM,
+                                 SIGPROF, SIGIO,   SIGPWR,    SIGSYS};
+constexpr std::size_t kNamedCount = std::size(kNamedSignals);
+constexpr std::size_t kMostRealTime = 64;
+
+std::array<int, kNamedCount + kMostRealTime> endingSignals() {
+    std::array<int, kNamedCount + kMostRealTime> signals{};
+    std::size_t next = 0;
+    for (const int signal : kNamedSignals) {
+        signals[next++] = signal;
+    }
+    for (int signal = SIGRTMIN; signal <= SIGRTMAX && next < signals.size(); ++signal) {
+        signals[next++] = signal;
+    }
+    return signals;
+}
+
+SignalHandlers<kNamedCount + kMostRealTime> g_handlers(endingSignals());
 
 std::array<Entry, 16> g_entries;
 volatile std::sig_atomic_t g_registered = 0;
@@ -36,14 +57,16 @@ void removeAndGoOn(int signal) {
     g_handlers.passOn(signal);
 }
 
-// Blocks the three signals while the table changes, so the handler never sees half an entry.
+// Blocks the signals while the table changes, so the handler never sees half an entry.
 class SignalsHeld {
 public:
     SignalsHeld() {
         sigset_t set;
         sigemptyset(&set);
         for (const int signal : g_handlers.handled()) {
-            sigaddset(&set, signal);
+            if (signal > 0) {
+                sigaddset(&set, signal);
+            }
         }
         ::sigprocmask(SIG_BLOCK, &set, &m_previous);
     }

@@ -4,8 +4,10 @@
 namespace kelvane::detail {
 
 // Named temporary files that a signal must not leave behind. While at least one is registered,
-// SIGTERM, SIGHUP and SIGINT first remove every registered file and then take their previous
-// course (by default, ending the process). Unnamed temporary files need none of this: the system
+// every signal whose default action ends the process (TERM, HUP, INT, QUIT, USR1, USR2, ALRM,
+// PIPE where it is not ignored, the real-time signals, ...) first removes every registered file
+// and then takes its previous course (by default, ending the process); one that the process
+// ignores stays ignored. Unnamed temporary files need none of this: the system
 // drops them with the process.
 //
 // The handler may only use async-signal-safe calls, so entries live in a fixed table and are

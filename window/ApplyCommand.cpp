@@ -3,6 +3,7 @@
 
 #include "controls/vTools.h"
 #include "engine/EngineError.h"
+#include "engine/FileName.h"
 #include "engine/RndCrypt.h"
 #include "platform/MsgBox.h"
 #include "window/ClickableLabel.h"
@@ -107,6 +108,17 @@ void ApplyCommand::run(const Job& job, Replace replace) const {
     try {
         RndCrypt(job.source, job.target, job.password, operation.yieldStep(), replace);
     } catch (const EngineError& error) {
+        if (error.kind() == EngineError::Kind::Unflushed) {
+            // The new file is complete and has its name, but the disk did not confirm the name.
+            operation.stopIndicator();
+            operation.end();
+            MsgBox(QStringLiteral("The new file %1 was saved, but the disk could not confirm it. "
+                                  "Please check the disk before you rely on the new file.")
+                       .arg(shownName(job.target)),
+                   vbExclamation, kError, error.message());
+            m_window.lblRefresh_Click();
+            return;
+        }
         if (error.kind() != EngineError::Kind::Cancelled) {
             throw;
         }

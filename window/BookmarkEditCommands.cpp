@@ -2,6 +2,7 @@
 #include "window/BookmarkEditCommands.h"
 
 #include "core/BookmarkEntry.h"
+#include "engine/FileName.h"
 #include "platform/MsgBox.h"
 #include "window/ClickableLabel.h"
 #include "window/LongOperation.h"
@@ -42,6 +43,13 @@ void BookmarkEditCommands::cmdAddToAutomated_Click() {
     if (!BookmarkEntry::storable(entry.source) || !BookmarkEntry::storable(entry.output)) {
         MsgBox(QStringLiteral("A path that contains \"=\" cannot be bookmarked. Please choose "
                               "another file or output name."),
+               vbInformation, kAction);
+        return;
+    }
+    // The list is text: a name with bytes that are not text would come back as another name.
+    if (!isTextName(entry.source) || !isTextName(entry.output)) {
+        MsgBox(QStringLiteral("A file name that is not valid text cannot be bookmarked. Please "
+                              "rename the file or choose another output name."),
                vbInformation, kAction);
         return;
     }

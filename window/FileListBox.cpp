@@ -1,11 +1,52 @@
 // SPDX-License-Identifier: MIT
 #include "window/FileListBox.h"
 
+#include "engine/FileName.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QScopedValueRollback>
 
+#include <algorithm>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+
 namespace kelvane {
+
+namespace {
+
+// Each row shows the name with a replacement mark for bytes that are not text, and keeps the
+// name itself, byte for byte, under this role.
+constexpr int kExactName = Qt::UserRole;
+
+// The names of the files in `folder` (links to files too), hidden ones left out, sorted without
+// regard to case. Read with the system's own calls: Qt's leaves out a name that is not valid
+// text.
+QStringList filesIn(const QString& folder) {
+    QStringList names;
+    DIR* listing = ::opendir(encodeFileName(folder).constData());
+    if (listing == nullptr) {
+        return names;
+    }
+    const int folderFd = ::dirfd(listing);
+    while (const dirent* entry = ::readdir(listing)) {
+        struct stat status {};
+        if (entry->d_name[0] != '.' && ::fstatat(folderFd, entry->d_name, &status, 0) == 0 &&
+            S_ISREG(status.st_mode)) {
+            names.append(decodeFileName(entry->d_name));
+        }
+    }
+    ::closedir(listing);
+    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
+        const int order = a.compare(b, Qt::CaseInsensitive);
+        return order != 0 ? order < 0 : a < b;
+    });
+    return names;
+}
+
+} // namespace
 
 FileListBox::FileListBox(QWidget* parent) : QListWidget(parent) {
     setSelectionMode(QAbstractItemView::SingleSelection);
@@ -30,17 +71,17 @@ bool FileListBox::setPath(const QString& path) {
 
 QString FileListBox::FileName() const {
     const QListWidgetItem* selected = currentItem();
-    return selected == nullptr ? QString() : selected->text();
+    return selected == nullptr ? QString() : selected->data(kExactName).toString();
 }
 
 bool FileListBox::setFileName(const QString& name) {
-    const QList<QListWidgetItem*> found =
-        findItems(name, Qt::MatchExactly | Qt::MatchCaseSensitive);
-    if (found.isEmpty()) {
-        return false;
+    for (int index = 0; index < count(); ++index) {
+        if (List(index) == name) {
+            setListIndex(index);
+            return true;
+        }
     }
-    setListIndex(row(found.first()));
-    return true;
+    return false;
 }
 
 void FileListBox::setListIndex(int index) {
@@ -50,7 +91,7 @@ void FileListBox::setListIndex(int index) {
 
 QString FileListBox::List(int index) const {
     const QListWidgetItem* entry = item(index);
-    return entry == nullptr ? QString() : entry->text();
+    return entry == nullptr ? QString() : entry->data(kExactName).toString();
 }
 
 bool FileListBox::Refresh() {
@@ -67,11 +108,13 @@ bool FileListBox::readFolder(const QString& path, const QString& keepSelected) {
     if (path.isEmpty() || !info.isDir() || !info.isReadable()) {
         return false;
     }
-    const QStringList names =
-        QDir(path).entryList(QDir::Files | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
+    const QStringList names = filesIn(path);
     const QScopedValueRollback updating(m_updating, true);
     clear();
-    addItems(names);
+    for (const QString& name : names) {
+        auto* row = new QListWidgetItem(shownName(name), this);
+        row->setData(kExactName, name);
+    }
     m_path = path;
     setCurrentRow(keepSelected.isEmpty() ? -1 : static_cast<int>(names.indexOf(keepSelected)));
     return true;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "window/OpenPath.h"
 
+#include "engine/FileName.h"
 #include "platform/MsgBox.h"
 #include "window/DirListBox.h"
 #include "window/DriveListBox.h"
@@ -14,21 +15,24 @@
 #include <QLineEdit>
 #include <QTimer>
 
+#include <sys/stat.h>
+
 namespace kelvane {
 
 namespace {
 
 void refuse(const QString& prompt, const QString& path) {
-    MsgBox(prompt.arg(QDir::toNativeSeparators(path)), vbInformation, QStringLiteral("Error"));
+    MsgBox(prompt.arg(shownName(QDir::toNativeSeparators(path))), vbInformation,
+           QStringLiteral("Error"));
 }
 
-// Why `info`, which exists, is not in the file list.
-QString notListed(const QFileInfo& info) {
-    if (info.isHidden()) {
+// Why the file `name`, which exists as `status` shows, is not in the file list.
+QString notListed(const QString& name, const struct stat& status) {
+    if (name.startsWith(u'.')) {
         return QStringLiteral("%1 is a hidden file. The file list does not show hidden files, so "
                               "it cannot be selected here.");
     }
-    if (!info.isFile()) {
+    if (!S_ISREG(status.st_mode)) {
         return QStringLiteral("%1 is not a regular file (it is a device, pipe or socket), so it "
                               "cannot be locked or unlocked.");
     }
@@ -57,22 +61,28 @@ bool openPath(frmMain& window, const QString& path) {
     if (LongOperation::running() || path.isEmpty()) {
         return false;
     }
-    const QFileInfo info(QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
-    if (!info.exists()) {
-        if (info.isSymLink()) {
-            refuse(QStringLiteral("%1 is a link to a file that does not exist."),
-                   info.absoluteFilePath());
-        } else if (path.contains(QChar::ReplacementCharacter)) {
+    // The name as its bytes: it need not be text.
+    const QString absolute = absoluteFileName(path);
+    const QByteArray bytes = encodeFileName(absolute);
+    struct stat status {};
+    if (::stat(bytes.constData(), &status) != 0) {
+        struct stat link {};
+        if (::lstat(bytes.constData(), &link) == 0 && S_ISLNK(link.st_mode)) {
+            refuse(QStringLiteral("%1 is a link to a file that does not exist."), absolute);
+        } else if (absolute.contains(QChar::ReplacementCharacter)) {
+            // A name that came as text (a drop) with its bytes already replaced.
             refuse(QStringLiteral("The name of %1 cannot be shown in the file list, so it cannot "
                                   "be selected here."),
-                   info.absoluteFilePath());
+                   absolute);
         } else {
-            refuse(QStringLiteral("%1 does not exist."), info.absoluteFilePath());
+            refuse(QStringLiteral("%1 does not exist."), absolute);
         }
         return false;
     }
-    const bool folder = info.isDir();
-    const QString place = folder ? info.absoluteFilePath() : info.absolutePath();
+    const bool folder = S_ISDIR(status.st_mode);
+    const qsizetype slash = absolute.lastIndexOf(u'/');
+    const QString place = folder ? absolute : absolute.left(qMax<qsizetype>(slash, 1));
+    const QString name = absolute.mid(slash + 1);
     if (!browseTo(window, place)) {
         refuse(QStringLiteral("The folder %1 cannot be opened."), place);
         return false;
@@ -81,8 +91,8 @@ bool openPath(frmMain& window, const QString& path) {
         return true;
     }
     FileListBox& files = *window.controls().File1;
-    if (!files.setFileName(info.fileName())) {
-        refuse(notListed(info), info.absoluteFilePath());
+    if (!files.setFileName(name)) {
+        refuse(notListed(name, status), absolute);
         return false;
     }
     // What a click on the name does: the list takes the focus and raises Click.

@@ -27,6 +27,19 @@ TEST(ProgramOptions, ReadsHelpVersionAndFilesAndLeavesTheToolkitItsOptions) {
         {"-reverse /d/a.txt", Toolkit::StillThere, Request::Start, {}, ""},
         {"--fast /d/a.txt", Toolkit::Taken, Request::Usage, {}, "Unknown option 'fast'."},
         {"-reverse", Toolkit::Taken, Request::Usage, {}, "Unknown option 'reverse'."},
+        // Refused before the toolkit starts, which needs a display; its own options pass,
+        // spelled with one dash or two, their value apart or after "=".
+        {"--bogus", Toolkit::StillThere, Request::Usage, {}, "Unknown option 'bogus'."},
+        {"-style fusion --platform=offscreen -reverse -x /d/a.txt",
+         Toolkit::StillThere,
+         Request::Usage,
+         {},
+         "Unknown option 'x'."},
+        {"-platform offscreen -style=fusion --nograb /d/a.txt",
+         Toolkit::StillThere,
+         Request::Start,
+         {},
+         ""},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.arguments);

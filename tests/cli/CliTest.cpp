@@ -14,6 +14,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
@@ -41,6 +42,8 @@ struct Call {
     Terminal terminal = Terminal::None;
     QByteArray typed{};      // on a terminal: the entry typed at each prompt, one a line
     bool readerGone = false; // standard output is a pipe whose reader has closed it
+    QList<QByteArray> raw{}; // the arguments as bytes, in place of `arguments`
+    QList<int> closed{};     // standard descriptors the tool starts without
 };
 
 struct Outcome {
@@ -74,11 +77,26 @@ protected:
         }
         QProcess process;
         process.setWorkingDirectory(dir.path());
+        // Made before the child starts: it only calls the system there.
+        const QByteArray programBytes = QFile::encodeName(program);
+        std::vector<char*> rawArgv{const_cast<char*>(programBytes.constData())};
+        for (const QByteArray& argument : call.raw) {
+            rawArgv.push_back(const_cast<char*>(argument.constData()));
+        }
+        rawArgv.push_back(nullptr);
         // In the child, before the tool starts; the descriptors made here close when it does.
-        process.setChildProcessModifier([&call, slave] {
+        process.setChildProcessModifier([&call, slave, &rawArgv] {
             int ends[2];
             if (call.readerGone && ::pipe2(ends, O_CLOEXEC) == 0) {
                 ::dup2(ends[1], STDOUT_FILENO);
+            }
+            for (const int fd : call.closed) {
+                ::close(fd);
+            }
+            if (!call.raw.isEmpty()) {
+                ::setsid();
+                ::execv(rawArgv[0], rawArgv.data());
+                ::_exit(127);
             }
             if (call.terminal == Terminal::None) {
                 ::setsid(); // away from the terminal the tests may run in
@@ -93,7 +111,9 @@ protected:
             }
         });
         process.start(program, call.arguments.split(' ', Qt::SkipEmptyParts));
-        process.write(call.input);
+        if (!call.closed.contains(STDIN_FILENO)) {
+            process.write(call.input);
+        }
         process.closeWriteChannel();
         Outcome result;
         for (int tick = 0; master >= 0 && tick < 500; ++tick) { // 10 s at most
@@ -206,6 +226,13 @@ TEST_F(Cli, RefusesWithOneLineAndItsExitCodeLeavingEveryFileAsItWas) {
         {"lock - -o out --password-stdin", 2,
          "--password-stdin cannot be used when a SOURCE is \"-\": standard input carries the "
          "data. Type the password at the prompt or use --password-file."},
+        {"lock - -o out --password-file /dev/stdin", 2,
+         "--password-file /dev/stdin cannot be used when a SOURCE is \"-\": it is standard "
+         "input, which carries the data. Type the password at the prompt or use another file."},
+        {"lock report.txt -o /dev/stdin --force --password-stdin", 3,
+         "The output \"/dev/stdin\" is standard input, which is never written."},
+        {"lock report.txt -o /proc/1/fd/1 --force --password-stdin", 3,
+         "The output \"/proc/1/fd/1\" is an open descriptor, not a file; it is never replaced."},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.arguments);
@@ -496,6 +523,169 @@ TEST_F(Cli, TakesTheFirstLineWithoutItsLineEndByEveryRoute) {
     EXPECT_FALSE(QFileInfo(path("a")).isSymLink() || QFileInfo(path("b")).isSymLink());
     EXPECT_EQ(read("target.txt"), "target");
     EXPECT_FALSE(QFile::exists(path("nowhere")));
+}
+
+// File names are bytes: a name that is not UTF-8 text is read and written exactly as named (the
+// source, -o, --output-dir and the default name alike), never as a look-alike with a
+// replacement mark; the bookmark list, which is text, refuses it and stays as it was.
+TEST_F(Cli, NamesThatAreNotTextAreTakenByteForByte) {
+    const QByteArray folder = QFile::encodeName(dir.path()) + '/';
+    const auto put = [&](const QByteArray& name, const QByteArray& content) {
+        const int fd = ::open((folder + name).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        ASSERT_GE(fd, 0);
+        EXPECT_EQ(::write(fd, content.constData(), content.size()), content.size());
+        ::close(fd);
+    };
+    // Every file under the folder, one level deep, by its name's bytes.
+    const auto files = [&] {
+        QMap<QByteArray, QByteArray> found;
+        for (const QByteArray& sub : {QByteArray(), QByteArray("d\xe9/")}) {
+            DIR* listing = ::opendir((folder + sub).constData());
+            while (const dirent* entry = listing ? ::readdir(listing) : nullptr) {
+                const QByteArray name = sub + entry->d_name;
+                const int fd = ::open((folder + name).constData(), O_RDONLY);
+                QByteArray content(64, '\0');
+                const ssize_t got = fd < 0 ? -1 : ::read(fd, content.data(), content.size());
+                ::close(fd);
+                if (entry->d_name[0] != '.' && got >= 0) {
+                    found[name] = content.left(got);
+                }
+            }
+            if (listing) {
+                ::closedir(listing);
+            }
+        }
+        return found;
+    };
+    const QByteArray plain = "plain", latin = "latin";
+    const struct Row {
+        const char* name;
+        QList<QByteArray> arguments;
+        int exitCode;
+        QMap<QByteArray, QByteArray> added; // files written by the run
+    } rows[] = {
+        {"-o",
+         {"lock", "plain.txt", "-o", "out\xe9.bin", "--password-stdin"},
+         0,
+         {{"out\xe9.bin", transformed(plain, "pw")}}},
+        {"default name",
+         {"lock", "caf\xe9.txt", "--password-stdin"},
+         0,
+         {{"caf\xe9_locked.txt", transformed(latin, "pw")}}},
+        {"--output-dir",
+         {"unlock", "caf\xe9.txt", "--output-dir", "d\xe9", "--password-stdin"},
+         0,
+         {{"d\xe9/caf\xe9_unlocked.txt", transformed(latin, "pw")}}},
+        {"bookmarks add", {"bookmarks", "add", "caf\xe9.txt"}, 3, {}},
+        {"bookmarks add -o", {"bookmarks", "add", "plain.txt", "-o", "out\xe9.bin"}, 3, {}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        // Qt cannot remove what it cannot name.
+        QProcess::execute("bash", {"-c", "rm -rf -- \"$0\"/*", dir.path()});
+        ASSERT_EQ(::mkdir((folder + "d\xe9").constData(), 0755), 0);
+        put("plain.txt", plain);
+        put("caf\xe9.txt", latin);
+        put("caf\xef\xbf\xbd.txt", "look-alike");
+        QMap<QByteArray, QByteArray> expected = files();
+        expected.insert(row.added);
+        const Outcome result = launch({.input = "pw\n", .raw = row.arguments});
+        EXPECT_EQ(result.exitCode, row.exitCode) << result.err.constData();
+        EXPECT_EQ(files(), expected);
+        EXPECT_FALSE(QFile::exists(listFile));
+        if (row.exitCode == 3) {
+            EXPECT_TRUE(result.err.endsWith(": A file name that is not valid text cannot be "
+                                            "bookmarked. Please rename the file or choose another "
+                                            "output name.\n"))
+                << result.err.constData();
+        }
+    }
+    QProcess::execute("bash", {"-c", "rm -rf -- \"$0\"/*", dir.path()});
+}
+
+// A standard stream the tool was started without is never taken by a file it opens: where the
+// run needs that stream it fails at once and says so, and where not, the run goes on.
+TEST_F(Cli, ClosedStandardStreamsFailAtOnceWhereTheyAreNeeded) {
+    write("pw", "pw\n");
+    const struct Row {
+        const char* arguments;
+        QList<int> closed;
+        int exitCode;
+        const char* err;
+        QByteArray out; // the file "out" afterwards
+    } rows[] = {
+        {"lock - -o out --password-file pw",
+         {0},
+         1,
+         "kelvane-cli: Standard input is closed; there is nothing to read from it.\n",
+         "<missing>"},
+        {"unlock - -o - --password-file pw",
+         {0},
+         1,
+         "kelvane-cli: Standard input is closed; there is nothing to read from it.\n",
+         "<missing>"},
+        {"lock report.txt -o - --password-file pw",
+         {1},
+         1,
+         "kelvane-cli: Standard output is closed; there is nothing to write to it.\n",
+         "<missing>"},
+        {"--version",
+         {1},
+         1,
+         "kelvane-cli: Standard output is closed; there is nothing to write to it.\n",
+         "<missing>"},
+        {"lock report.txt -o out --password-file pw", {0, 1}, 0, "", lockedWith("pw")},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.arguments);
+        QFile::remove(path("out"));
+        const Outcome result = launch({.arguments = row.arguments, .closed = row.closed});
+        EXPECT_EQ(result.exitCode, row.exitCode);
+        EXPECT_EQ(result.err, row.err);
+        EXPECT_EQ(read("out"), row.out);
+    }
+}
+
+// A password read from a pipe takes its first line and nothing more: what follows is left for
+// whoever reads on, by every route to standard input.
+TEST_F(Cli, APasswordFromAPipeLeavesWhatFollowsIt) {
+    for (const char* route :
+         {"--password-stdin", "--password-file /dev/stdin", "--password-file /dev/fd/0"}) {
+        SCOPED_TRACE(route);
+        QFile::remove(path("out"));
+        QProcess shell;
+        shell.setWorkingDirectory(dir.path());
+        shell.start("bash",
+                    {"-c", QString("\"$0\" lock report.txt -o out %1 && cat").arg(route), program});
+        shell.write("pw\nwhat follows\n");
+        shell.closeWriteChannel();
+        ASSERT_TRUE(shell.waitForFinished(20000));
+        EXPECT_EQ(shell.exitCode(), 0) << shell.readAllStandardError().constData();
+        EXPECT_EQ(shell.readAllStandardOutput(), "what follows\n");
+        EXPECT_EQ(read("out"), lockedWith("pw"));
+    }
+}
+
+// /dev/stdout, /dev/stderr, /proc/self/fd/N and links to them are written through their
+// descriptor, as "-o -" is, --force or not; nothing takes their place, a link among them stays.
+TEST_F(Cli, DescriptorNamesAreWrittenThroughTheirDescriptor) {
+    write("pw", "pw\n");
+    ASSERT_TRUE(QFile::link("/dev/stdout", path("to-stdout")));
+    const auto before = state();
+    const struct Row {
+        const char* output;
+        bool toError; // standard error rather than standard output
+    } rows[] = {
+        {"/dev/stdout --force", false}, {"/dev/stdout", false},       {"/proc/self/fd/1", false},
+        {"/dev/fd/1 --force", false},   {"to-stdout --force", false}, {"/dev/stderr -q", true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.output);
+        const Outcome result = run(QString("lock report.txt --password-file pw -o ") + row.output);
+        EXPECT_EQ(result.exitCode, 0) << result.err.constData();
+        EXPECT_EQ(row.toError ? result.err : result.out, lockedWith("pw"));
+        EXPECT_EQ(state(), before);
+    }
 }
 
 // --help is generated from the parser: every option it knows is named there with its value and

@@ -10,7 +10,7 @@
 
 namespace kelvane::test {
 
-enum class OutputCall { Open, Write, Flush, Chmod, Close, Link, Rename, Count };
+enum class OutputCall { Open, Write, Flush, Chmod, Close, Link, Rename, FolderFlush, Count };
 
 // While it lives, the engine's output calls go through counting wrappers: the n-th use of one
 // call can be made to fail with an error number. Without `unnamedFiles` the file system refuses
@@ -50,6 +50,7 @@ public:
         };
         calls.linkat = &wrapped<OutputCall::Link, &detail::OutputCalls::linkat>;
         calls.renameat2 = &wrapped<OutputCall::Rename, &detail::OutputCalls::renameat2>;
+        calls.fsync = &wrapped<OutputCall::FolderFlush, &detail::OutputCalls::fsync>;
     }
     ~OutputFaults() {
         detail::outputCalls() = detail::systemOutputCalls();

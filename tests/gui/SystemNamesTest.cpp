@@ -1,0 +1,120 @@
+// SPDX-License-Identifier: MIT
+#include "engine/FileName.h"
+#include "tests/gui/TestSupport.h"
+#include "window/OpenPath.h"
+
+#include <QProcess>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace kelvane::test {
+
+namespace {
+
+// A file in `folder` with a name of any bytes.
+void writeNamed(const QString& folder, const QByteArray& name, const QByteArray& content) {
+    const QByteArray path = QFile::encodeName(folder) + '/' + name;
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    QVERIFY(fd >= 0);
+    QCOMPARE(::write(fd, content.constData(), content.size()), content.size());
+    ::close(fd);
+}
+
+QByteArray readNamed(const QString& folder, const QByteArray& name) {
+    const int fd = ::open((QFile::encodeName(folder) + '/' + name).constData(), O_RDONLY);
+    if (fd < 0) {
+        return "<missing>";
+    }
+    QByteArray content(256, '\0');
+    const ssize_t got = ::read(fd, content.data(), content.size());
+    ::close(fd);
+    return content.left(got);
+}
+
+class SystemNamesTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    // A file whose name is not text is listed, shown with a replacement mark, and a click and a
+    // lock read and write that very file; the look-alike whose name holds the mark itself is
+    // another file and is left alone. The bookmark list, which is text, refuses the name and
+    // stays as it was.
+    void namesThatAreNotText() {
+        CommandWindow w;
+        const QString folder = w.data.path();
+        writeNamed(folder, "caf\xe9.txt", "latin");
+        writeNamed(folder, "caf\xef\xbf\xbd.txt", "look-alike");
+        w.window->lblRefresh_Click();
+        const QString exact = decodeFileName("caf\xe9.txt");
+        int row = -1;
+        for (int i = 0; i < w.c().File1->ListCount(); ++i) {
+            row = w.c().File1->List(i) == exact ? i : row;
+        }
+        QVERIFY(row >= 0);
+        QCOMPARE(itemTexts(*w.c().File1), (QStringList{"caf\uFFFD.txt", "caf\uFFFD.txt"}));
+        const QRect place = w.c().File1->visualRect(w.c().File1->model()->index(row, 0));
+        QTest::mouseClick(w.c().File1->viewport(), Qt::LeftButton, {}, place.center());
+        QCOMPARE(w.c().lblFileTo->text(), folder + '/' + decodeFileName("caf\xe9_locked.txt"));
+        // Named on the command line, which gives its bytes, it is selected the same way.
+        w.restart();
+        QVERIFY(openPath(*w.window, folder + '/' + exact));
+        QCOMPARE(w.c().File1->FileName(), exact);
+        QCOMPARE(w.c().lblFileFrom->text(), folder + '/' + exact);
+
+        w.run(false, "pw");
+        QCOMPARE(messagesShown(), QStringList{kDone});
+        QCOMPARE(readNamed(folder, "caf\xe9_locked.txt"), transformed("latin", "pw"));
+        QCOMPARE(readNamed(folder, "caf\xef\xbf\xbd.txt"), QByteArray("look-alike"));
+        QCOMPARE(readNamed(folder, "caf\xef\xbf\xbd_locked.txt"), QByteArray("<missing>"));
+        QCOMPARE(w.c().File1->ListCount(), 3);
+
+        MessageBoxes::clear();
+        w.click(w.c().cmdAddToAutomated);
+        QCOMPARE(messagesShown(),
+                 QStringList{"Action | 64 | A file name that is not valid text cannot be "
+                             "bookmarked. Please rename the file or choose another output name."});
+        QCOMPARE(w.items(), QStringList());
+        QVERIFY(!QFile::exists(w.listFile()));
+        // Qt cannot remove what it cannot name.
+        QProcess::execute("bash", {"-c", "rm -rf -- \"$0\"/*", folder});
+    }
+
+    // When the folder cannot be flushed once the new file has its name, the run is not
+    // reported done: the message names the file, which stays since it is complete, and the
+    // window is ready again. A file system without folder flushes is no fault.
+    void failedFolderFlush() {
+        const struct {
+            int error;
+            bool reported;
+        } rows[] = {{EIO, true}, {ENOSPC, true}, {EDQUOT, true}, {EINVAL, false}};
+        for (const auto& row : rows) {
+            CommandWindow w;
+            w.write("report.txt", "content");
+            w.clickFile("report.txt");
+            OutputFaults faults;
+            faults.failAt(OutputCall::FolderFlush, 1, row.error);
+            w.run(false, "pw");
+            const QString target = w.file("report_locked.txt");
+            const QStringList shown = messagesShown();
+            QCOMPARE(shown.size(), 1);
+            QCOMPARE(shown.first().startsWith(
+                         "Error | 48 | The new file " + target +
+                         " was saved, but the disk could not confirm it. Please check the disk "
+                         "before you rely on the new file. | "),
+                     row.reported);
+            QCOMPARE(shown.first() == kDone, !row.reported);
+            QCOMPARE(readBytes(target), transformed("content", "pw"));
+            QVERIFY(w.ready());
+            QVERIFY(itemTexts(*w.c().File1).contains("report_locked.txt"));
+        }
+    }
+};
+
+} // namespace
+
+KELVANE_GUI_TEST(SystemNamesTest);
+
+} // namespace kelvane::test
+
+#include "SystemNamesTest.moc"
