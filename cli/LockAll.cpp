@@ -48,11 +48,11 @@ ExitCode exitCodeForSkip(BatchPlan::Action action) {
 } // namespace
 
 ExitCode LockAll::run() const {
-    const BookmarkList bookmarks;
-    if (bookmarks.entries().isEmpty()) {
+    const QStringList entries = BookmarkList().entries();
+    if (entries.isEmpty()) {
         throw CliError(ExitCode::Refused, QStringLiteral("There are no files to lock."));
     }
-    const BatchPlan plan(bookmarks.entries());
+    const BatchPlan plan(entries);
     if (plan.existingOutputs() > 0 && !m_arguments.force) {
         refuseExistingOutputs(plan);
     }

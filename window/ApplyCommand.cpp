@@ -64,7 +64,7 @@ bool ApplyCommand::checkInputs(const Job& job) const {
     const vTools& tools = *m_window.controls().vTools1;
     if (!tools.FileExists(job.source, false)) {
         MsgBox(QStringLiteral("Source file does not exist."), vbInformation, kError);
-        m_window.lblRefresh_Click();
+        m_window.refreshBrowser();
         return false;
     }
     if (isSameFile(job.source, job.target)) {
@@ -123,7 +123,7 @@ void ApplyCommand::run(const Job& job, Replace replace) const {
     operation.stopIndicator();
     MsgBox(QStringLiteral("Done. Process complete."), vbInformation, QStringLiteral("Done"));
     operation.end();
-    m_window.lblRefresh_Click();
+    m_window.refreshBrowser();
 }
 
 } // namespace kelvane

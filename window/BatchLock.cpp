@@ -123,7 +123,7 @@ void BatchLock::lockAll() {
                                                                                : vbExclamation,
                report.stopped() ? QStringLiteral("Stopped") : QStringLiteral("Done"));
     }
-    m_window.lblRefresh_Click();
+    m_window.refreshBrowser();
 }
 
 bool BatchLock::replaceAllowed(int count) const {

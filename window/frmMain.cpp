@@ -58,8 +58,7 @@ frmMain::frmMain(QWidget* parent)
     : QWidget(parent), m_vFile(std::make_unique<vFile>()), m_vParser(std::make_unique<vParser>()),
       m_vTools(std::make_unique<vTools>()) {
     bindControls();
-    m_bookmarks =
-        std::make_unique<BookmarkListFile>(*m_controls.List1, *m_vFile, *m_vParser, *m_vTools);
+    m_bookmarks = std::make_unique<BookmarkListFile>(*m_controls.List1);
     connectEvents();
     addBusyCheck(&LongOperation::running);
     m_progress = new RunProgress(*this, *m_controls.Picture1);
@@ -204,6 +203,11 @@ void frmMain::Dir1_Change() {
 }
 
 void frmMain::lblRefresh_Click() {
+    refreshBrowser();
+    m_bookmarks->reload();
+}
+
+void frmMain::refreshBrowser() {
     const MainControls& c = m_controls;
     c.Drive1->Refresh();
     c.Dir1->Refresh();

@@ -130,10 +130,7 @@ protected:
     static QStringList windowList(const std::optional<QStringList>& items = std::nullopt,
                                   bool saves = true) {
         QListWidget list;
-        const kelvane::vFile file;
-        const kelvane::vParser parser;
-        const kelvane::vTools tools;
-        kelvane::BookmarkListFile bookmarks(list, file, parser, tools);
+        kelvane::BookmarkListFile bookmarks(list);
         if (items) {
             list.addItems(*items);
             EXPECT_EQ(bookmarks.SaveBookmarks(), saves);

@@ -62,16 +62,20 @@ private slots:
         QCOMPARE(w.items(), items);
 
         w.mode(2);
-        writeBytes(w.listFile(), "as it was\n"); // nothing selected: nothing saved
-        w.click(w.c().lblRemoveSelectedItem);
-        QCOMPARE(readBytes(w.listFile()), QByteArray("as it was\n"));
+        // Another program adds an entry meanwhile: each change keeps it.
+        const QString other("/d/o.txt=/d/o_locked.txt");
+        writeBytes(w.listFile(), listBytes(items + QStringList{other}));
+        w.click(w.c().lblRemoveSelectedItem); // nothing selected: nothing saved
+        QCOMPARE(readBytes(w.listFile()), listBytes(items + QStringList{other}));
         w.c().List1->setCurrentRow(1);
         w.click(w.c().lblRemoveSelectedItem);
-        QCOMPARE(readBytes(w.listFile()), listBytes({items[0], items[2], items[3]}));
+        const QStringList left{items[0], items[2], items[3], other};
+        QCOMPARE(readBytes(w.listFile()), listBytes(left));
+        QCOMPARE(w.items(), left);
         w.click(w.c().lblRemoveSelectedItem);
         MessageBoxes::setNextAnswer(vbNo);
         w.click(w.c().Label2);
-        QCOMPARE(w.items().size(), 3);
+        QCOMPARE(w.items().size(), 4);
         w.click(w.c().Label2);
         writeBytes(w.listFile(), "stale\n");
         w.click(w.c().Label2);
