@@ -2,6 +2,7 @@
 #include "window/ApplyCommand.h"
 
 #include "controls/vTools.h"
+#include "core/RunChecks.h"
 #include "engine/EngineError.h"
 #include "engine/RndCrypt.h"
 #include "platform/MsgBox.h"
@@ -67,7 +68,11 @@ bool ApplyCommand::checkInputs(const Job& job) const {
         m_window.refreshBrowser();
         return false;
     }
-    if (isSameFile(job.source, job.target)) {
+    // The rule of every run: one file's output is never its own source.
+    PathResolver paths;
+    RunChecks checks(paths);
+    checks.addSource(job.source);
+    if (checks.check(job.source, job.target) != RunChecks::Clash::None) {
         MsgBox(QStringLiteral("The new file would replace the file to be processed itself. "
                               "Please choose another name for the new file."),
                vbExclamation, kError);
