@@ -110,7 +110,9 @@ void ApplyCommand::run(const Job& job, Replace replace) const {
     operation.begin();
     m_window.controls().vTools1->Prepare(2);
     try {
-        RndCrypt(job.source, job.target, job.password, operation.yieldStep(), replace);
+        operation.runOnWorker([&] {
+            RndCrypt(job.source, job.target, job.password, operation.yieldStep(), replace);
+        });
     } catch (const EngineError& error) {
         if (error.kind() != EngineError::Kind::Cancelled) {
             throw;

@@ -89,14 +89,18 @@ void BatchLock::lockAll() {
     c.vTools1->Prepare(2);
     BatchRun batch(plan, c.txtPassword1->text());
     // The user sees the selection move down the list.
-    batch.starting = [&c](int index, const BatchRun::Position&) { c.List1->setCurrentRow(index); };
+    batch.starting = [this, &c](int index, const BatchRun::Position&) {
+        QMetaObject::invokeMethod(
+            &m_window, [&c, index] { c.List1->setCurrentRow(index); }, Qt::QueuedConnection);
+    };
     batch.sourceExists = [&c](const QString& source) {
         return c.vTools1->FileExists(source, false);
     };
     batch.yieldFor = [&run](const BatchPlan::Step&, const BatchRun::Position& at) {
         return run.yieldStep({at.file, at.files, at.before, at.all});
     };
-    const BatchReport report = batch.run();
+    BatchReport report(0);
+    run.runOnWorker([&] { report = batch.run(); });
     run.end();
     run.stopIndicator();
     if (!run.closing()) {
