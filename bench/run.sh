@@ -6,7 +6,11 @@
 #   2. locking a 1 GiB file with kelvane-cli against cp of the same file (and against cp followed
 #      by a sync of the copy, since kelvane-cli flushes its output to disk before it renames it),
 #      with kelvane-cli's peak memory, and `openssl enc -aes-256-ctr` and `dd ... conv=fdatasync` (the
-#      write path from user space, flushed, with no transform) on the same file beside them.
+#      write path from user space, flushed, with no transform) on the same file beside them;
+#   3. the checks before a run of many files: `kelvane-cli lock` of 2,000 and of 20,000 files of
+#      4 KiB (the run ends at the password, which is read once every file is checked), the plan of
+#      `bookmarks lock-all` over 10,000 bookmarks, and one change of a window's list of 10,000
+#      bookmarks from the click to the list saved.
 # Usage: bench/run.sh [BUILD_DIR] [WORK_DIR]   (ROUNDS=5 FILE_MIB=1024 to change the file run)
 set -euo pipefail
 
@@ -23,7 +27,7 @@ done
 
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
     -DKELVANE_BUILD_BENCH=ON >/dev/null
-cmake --build "$build" --target kelvane_bench kelvane-cli -j"$(nproc)" >/dev/null
+cmake --build "$build" --target kelvane_bench kelvane_list_bench kelvane-cli -j"$(nproc)" >/dev/null
 cli=$build/bin/kelvane-cli
 
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
@@ -99,3 +103,53 @@ printf '  kelvane-cli lock            %6.2f s   ratio to cp %s (target <= 1.3), 
 printf '  openssl enc -aes-256-ctr    %6.2f s   ratio to cp %s\n' "$ssl_s" "$(ratio "$ssl_s" "$cp_s")"
 printf '  kelvane-cli peak memory     %6.1f MiB (target <= 64)\n' "$(ratio "$kv_peak" 1024)"
 echo "  (runs, s) cp: ${wall[cp]}| cp+sync: ${wall[cp_sync]}| dd: ${wall[dd_sync]}| kelvane: ${wall[kelvane]}| openssl: ${wall[openssl]}"
+
+echo "== Checks before a run of many files (median of $rounds)"
+many=$work/many
+if [ ! -f "$many/f19999" ]; then
+    rm -rf "$many"
+    mkdir -p "$many"
+    # f00000 ... f19999, 4 KiB each
+    head -c $((20000 * 4096)) /dev/urandom | (cd "$many" && split -b 4096 -d -a 5 - f)
+fi
+# Wall seconds of a command, which ends with the password: none can be read from the missing file.
+seconds() {
+    local start end
+    start=$(date +%s%N)
+    "$@" >/dev/null 2>&1 || true
+    end=$(date +%s%N)
+    awk -v ns=$((end - start)) 'BEGIN { printf "%.4f", ns / 1e9 }'
+}
+checks() {
+    local count=$1 runs=""
+    for _ in $(seq "$rounds"); do
+        runs+="$(cd "$many" && seconds "$cli" lock $(seq -f 'f%05g' 0 $((count - 1))) \
+            --password-file "$work/no-password") "
+    done
+    med "$runs"
+}
+start_s=$(checks 1)
+c2k_s=$(checks 2000)
+c20k_s=$(checks 20000)
+printf '  kelvane-cli lock, 1 file    %7.3f s   (start-up and one check)\n' "$start_s"
+printf '  kelvane-cli lock, 2,000     %7.3f s   checks %.3f s past start-up (target < 0.1)\n' \
+    "$c2k_s" "$(awk -v a="$c2k_s" -v b="$start_s" 'BEGIN { print a - b }')"
+printf '  kelvane-cli lock, 20,000    %7.3f s   ratio to 2,000 %s (target <= 11)\n' \
+    "$c20k_s" "$(ratio "$(awk -v a="$c20k_s" -v b="$start_s" 'BEGIN { print a - b }')" \
+    "$(awk -v a="$c2k_s" -v b="$start_s" 'BEGIN { print a - b }')")"
+
+# A portable copy of kelvane-cli keeps its list beside it.
+portable=$work/portable
+mkdir -p "$portable"
+cp "$cli" "$portable/kelvane-cli"
+seq -f "$many/f%05g" 0 9999 | awk '{ print $0 "=" $0 ".locked" }' >"$portable/bookmarked.txt"
+runs=""
+for _ in $(seq "$rounds"); do
+    runs+="$(seconds "$portable/kelvane-cli" bookmarks lock-all --password-file "$work/no-password") "
+done
+plan_s=$(med "$runs")
+printf '  bookmarks lock-all, 10,000  %7.3f s   plan ready, start-up included (target < 1)\n' "$plan_s"
+
+read -r add_s remove_s < <("$build/bench/kelvane_list_bench" 10000 "$rounds" 2>/dev/null)
+printf '  window list of 10,000: add  %7.4f s, remove %.4f s, click to saved (target < 0.1)\n' \
+    "$add_s" "$remove_s"

@@ -1,36 +1,55 @@
 // SPDX-License-Identifier: MIT
 #include "cli/BookmarkList.h"
 
-#include "cli/BookmarkListPath.h"
-#include "cli/ExitCode.h"
 #include "cli/Messages.h"
-#include "controls/ListFile.h"
 
-#include <QFileInfo>
+#include <QCoreApplication>
 
 namespace kelvane::cli {
 
-BookmarkList::BookmarkList() : m_location(bookmarkListLocation()), m_path(m_location.savePath()) {
-    // An installed program's starting list is read while the user has no list of their own.
-    const QString readPath = m_location.readPath();
-    if (!QFileInfo(readPath).isFile()) {
-        return;
+namespace {
+
+CliError listError(const BookmarkStoreError& error) {
+    const QString& reason = error.reason();
+    switch (error.kind()) {
+    case BookmarkStoreError::Kind::Read:
+        return CliError(ExitCode::ReadWriteFailure,
+                        QStringLiteral("The bookmark list %1 could not be read (%2); it is left "
+                                       "as it is.")
+                            .arg(quoted(error.path()), reason));
+    case BookmarkStoreError::Kind::Busy:
+        return CliError(ExitCode::ReadWriteFailure,
+                        QStringLiteral("The bookmark list %1 could not be changed (%2); the list "
+                                       "on disk is unchanged.")
+                            .arg(quoted(error.path()), reason));
+    case BookmarkStoreError::Kind::Write:
+        break;
     }
-    if (const ListFileStatus status = readListFile(readPath, m_entries); !status) {
-        throw CliError(ExitCode::ReadWriteFailure,
-                       QStringLiteral("The bookmark list %1 could not be read (%2); it is left "
-                                      "as it is.")
-                           .arg(quoted(readPath), status.error));
+    return CliError(ExitCode::ReadWriteFailure,
+                    QStringLiteral("The bookmark list could not be saved to %1 (%2); the list on "
+                                   "disk is unchanged.")
+                        .arg(quoted(error.path()), reason));
+}
+
+} // namespace
+
+BookmarkList::BookmarkList()
+    : m_store(BookmarkStore::forProgramIn(QCoreApplication::applicationDirPath())),
+      m_path(m_store.path()) {}
+
+QStringList BookmarkList::entries() const {
+    try {
+        return m_store.read();
+    } catch (const BookmarkStoreError& error) {
+        throw listError(error);
     }
 }
 
-void BookmarkList::save() const {
-    m_location.makeSaveFolder(); // when it cannot be made, the save fails and says so
-    if (const ListFileStatus status = writeListFile(m_path, m_entries); !status) {
-        throw CliError(ExitCode::ReadWriteFailure,
-                       QStringLiteral("The bookmark list could not be saved to %1 (%2); the "
-                                      "list on disk is unchanged.")
-                           .arg(quoted(m_path), status.error));
+void BookmarkList::update(const std::function<bool(QStringList& entries)>& change) {
+    try {
+        m_store.update(change);
+    } catch (const BookmarkStoreError& error) {
+        throw listError(error);
     }
 }
 

@@ -1,35 +1,35 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "core/BookmarkListLocation.h"
+#include "cli/ExitCode.h"
+#include "core/BookmarkStore.h"
 
-#include <QString>
 #include <QStringList>
+
+#include <functional>
 
 namespace kelvane::cli {
 
-// The window's bookmark list file, read and written with the window's own list file reader and
-// writer, each entry exactly as stored: "source=output".
+// The window's bookmark list, on the same file and with the same store. Where it lives is
+// decided from the command line's own folder: both programs are installed in one folder.
 class BookmarkList {
 public:
-    // Reads the list where the window keeps it (bookmarkListLocation()); no file there is an
-    // empty list. Throws
-    // CliError(ReadWriteFailure) when the file cannot be read; it is then left as it is, so that
-    // nothing the user could recover is overwritten.
     BookmarkList();
 
     const QString& path() const { return m_path; }
-    QStringList& entries() { return m_entries; }
-    const QStringList& entries() const { return m_entries; }
 
-    // Writes the whole list, to the file the window saves to. Throws CliError(ReadWriteFailure);
-    // the file on disk then stays as it was.
-    void save() const;
+    // The entries as stored. Throws CliError(ReadWriteFailure) when the file cannot be read; it
+    // is then left as it is, so that nothing the user could recover is overwritten.
+    QStringList entries() const;
+
+    // One locked change of the file as it is now (BookmarkStore::update). Throws
+    // CliError(ReadWriteFailure) when the list cannot be read, locked or saved; the file on
+    // disk then stays as it was. What `change` throws reaches the caller.
+    void update(const std::function<bool(QStringList& entries)>& change);
 
 private:
-    BookmarkListLocation m_location;
+    BookmarkStore m_store;
     QString m_path; // where saves go
-    QStringList m_entries;
 };
 
 } // namespace kelvane::cli

@@ -54,9 +54,8 @@ ExitCode BookmarkCommands::run() const {
 }
 
 void BookmarkCommands::list() const {
-    const BookmarkList bookmarks;
     QByteArray text;
-    for (const QString& entry : bookmarks.entries()) {
+    for (const QString& entry : BookmarkList().entries()) {
         text += entry.toUtf8() + '\n';
     }
     if (!writeAll(STDOUT_FILENO, text)) {
@@ -94,13 +93,14 @@ void BookmarkCommands::add() const {
                               .arg(quoted(path)));
         }
     }
-    BookmarkList bookmarks;
-    if (bookmarks.entries().contains(entry.text())) {
-        throw refusal(
-            QStringLiteral("%1: Bookmarked file already exists.").arg(quoted(entry.text())));
-    }
-    bookmarks.entries().append(entry.text());
-    bookmarks.save();
+    BookmarkList().update([&entry](QStringList& entries) {
+        if (entries.contains(entry.text())) {
+            throw refusal(
+                QStringLiteral("%1: Bookmarked file already exists.").arg(quoted(entry.text())));
+        }
+        entries.append(entry.text());
+        return true;
+    });
 }
 
 // Every bookmark of SOURCE (with -o, only the one with that output), or the one entry whose
@@ -109,29 +109,31 @@ void BookmarkCommands::remove() const {
     const QString& given = m_arguments.sources.front();
     const QString& output = m_arguments.output;
     const bool wholeEntry = !BookmarkEntry::storable(given);
-    BookmarkList bookmarks;
-    const qsizetype removed = bookmarks.entries().removeIf([&](const QString& text) {
-        if (wholeEntry) {
-            return text == given;
+    BookmarkList().update([&](QStringList& entries) {
+        const qsizetype removed = entries.removeIf([&](const QString& text) {
+            if (wholeEntry) {
+                return text == given;
+            }
+            const std::optional<BookmarkEntry> entry = BookmarkEntry::parse(text);
+            return entry && samePath(entry->source, given) &&
+                   (output.isEmpty() || samePath(entry->output, output));
+        });
+        if (removed == 0) {
+            throw refusal(output.isEmpty()
+                              ? QStringLiteral("No bookmark of %1 found.").arg(quoted(given))
+                              : QStringLiteral("No bookmark of %1 with the output %2 found.")
+                                    .arg(quoted(given), quoted(output)));
         }
-        const std::optional<BookmarkEntry> entry = BookmarkEntry::parse(text);
-        return entry && samePath(entry->source, given) &&
-               (output.isEmpty() || samePath(entry->output, output));
+        return true;
     });
-    if (removed == 0) {
-        throw refusal(output.isEmpty()
-                          ? QStringLiteral("No bookmark of %1 found.").arg(quoted(given))
-                          : QStringLiteral("No bookmark of %1 with the output %2 found.")
-                                .arg(quoted(given), quoted(output)));
-    }
-    bookmarks.save();
 }
 
 // The window's "Remove All Items" once answered with Yes: the list is saved empty.
 void BookmarkCommands::clear() const {
-    BookmarkList bookmarks;
-    bookmarks.entries().clear();
-    bookmarks.save();
+    BookmarkList().update([](QStringList& entries) {
+        entries.clear();
+        return true;
+    });
 }
 
 } // namespace kelvane::cli

@@ -7,13 +7,12 @@
 #include "cli/ProgressLine.h"
 #include "core/BatchPlan.h"
 #include "core/BatchReport.h"
-#include "engine/EngineError.h"
-#include "engine/RndCrypt.h"
+#include "core/BatchRun.h"
 
 #include <QFile>
 #include <QFileInfo>
 
-#include <exception>
+#include <memory>
 
 namespace kelvane::cli {
 
@@ -48,45 +47,37 @@ ExitCode exitCodeForSkip(BatchPlan::Action action) {
 } // namespace
 
 ExitCode LockAll::run() const {
-    const BookmarkList bookmarks;
-    if (bookmarks.entries().isEmpty()) {
+    const QStringList entries = BookmarkList().entries();
+    if (entries.isEmpty()) {
         throw CliError(ExitCode::Refused, QStringLiteral("There are no files to lock."));
     }
-    const BatchPlan plan(bookmarks.entries());
+    const BatchPlan plan(entries);
     if (plan.existingOutputs() > 0 && !m_arguments.force) {
         refuseExistingOutputs(plan);
     }
     const QString password = readPassword(m_arguments);
 
-    BatchReport report(static_cast<int>(plan.steps().size()));
+    BatchRun run(plan, password);
+    run.yieldFor = [this](const BatchPlan::Step& step, const BatchRun::Position&) -> YieldStep {
+        auto line =
+            std::make_shared<ProgressLine>("Locking " + QFile::encodeName(step.paths.source),
+                                           QFileInfo(step.paths.source).size(), !m_arguments.quiet);
+        const YieldStep draw = line->step();
+        if (!draw) {
+            return {};
+        }
+        // The line lives as long as the transform's yield step, and is cleared after it.
+        return [line, draw](std::uint64_t done, std::uint64_t total) { draw(done, total); };
+    };
     ExitCode code = ExitCode::Done;
-    for (const BatchPlan::Step& step : plan.steps()) {
-        BatchPlan::Action skip = step.action;
-        // The source may have gone while earlier entries were locked.
-        if (skip == BatchPlan::Action::Lock && !QFileInfo(step.paths.source).isFile()) {
-            skip = BatchPlan::Action::SkipSourceMissing;
+    run.finished = [&code](const BatchPlan::Step&, const BatchRun::Outcome& outcome) {
+        if (outcome.skip != BatchPlan::Action::Lock) {
+            code = worse(code, exitCodeForSkip(outcome.skip));
+        } else if (outcome.failure) {
+            code = worse(code, exitCodeFor(*outcome.failure));
         }
-        if (skip != BatchPlan::Action::Lock) {
-            report.skipped(BatchPlan::nameOf(step), BatchPlan::skipReason(skip));
-            code = worse(code, exitCodeForSkip(skip));
-            continue;
-        }
-        try {
-            ProgressLine progress("Locking " + QFile::encodeName(step.paths.source),
-                                  QFileInfo(step.paths.source).size(), !m_arguments.quiet);
-            // Only the outputs that existed when the run was agreed to may be replaced; one
-            // that appears meanwhile fails its entry.
-            RndCrypt(step.paths.source, step.paths.output, password, progress.step(),
-                     step.replacesOutput ? Replace::Existing : Replace::Nothing);
-            report.locked();
-        } catch (const EngineError& error) {
-            report.failed(BatchPlan::nameOf(step), error.message());
-            code = worse(code, exitCodeFor(error.kind()));
-        } catch (const std::exception& error) {
-            report.failed(BatchPlan::nameOf(step), QString::fromLocal8Bit(error.what()));
-            code = worse(code, ExitCode::ReadWriteFailure);
-        }
-    }
+    };
+    const BatchReport report = run.run();
     if (!report.allLocked() || !m_arguments.quiet) {
         reportNotice(report.message());
     }

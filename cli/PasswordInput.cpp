@@ -4,7 +4,7 @@
 #include "cli/ExitCode.h"
 #include "cli/Messages.h"
 #include "cli/Terminal.h"
-#include "engine/Charset.h"
+#include "core/PasswordRule.h"
 #include "engine/Cipher.h"
 #include "engine/EngineError.h"
 #include "engine/FileName.h"
@@ -60,15 +60,13 @@ QString decode(const QByteArray& bytes) {
 }
 
 void check(const QString& password) {
-    if (password.isEmpty()) {
+    const PasswordRule rule = PasswordRule::check(password);
+    if (rule.problem == PasswordRule::Problem::Empty) {
         throw passwordError(QStringLiteral("The password is empty."));
     }
-    try {
-        // A seed that overflows is refused now rather than after the files are opened.
-        RandomSource scratch;
-        PasswordSeed(passwordCodes(password), scratch);
-    } catch (const EngineError& error) {
-        throw passwordError(error.message());
+    // Refused now rather than after the files are opened.
+    if (!rule.usable()) {
+        throw passwordError(rule.reason);
     }
 }
 

@@ -35,12 +35,6 @@ CliError refusal(const QString& message) {
     return CliError(ExitCode::Refused, message);
 }
 
-// Two spellings of one output path, as far as they can be told apart before it exists.
-QString outputKey(const QString& path) {
-    const QString canonical = canonicalFileName(path);
-    return canonical.isEmpty() ? absoluteFileName(path) : canonical;
-}
-
 std::optional<struct stat> statusOf(const QString& path) {
     struct stat status {};
     if (::stat(encodeFileName(path).constData(), &status) != 0) {
@@ -84,6 +78,11 @@ ExitCode TransformRun::run() {
         throw CliError(ExitCode::ReadWriteFailure,
                        QStringLiteral("The output folder %1 does not exist or is not a folder.")
                            .arg(quoted(m_arguments.outputDir)));
+    }
+    for (const Job& job : m_jobs) {
+        if (!isStandardStream(job.source)) {
+            m_checks.addSource(job.source);
+        }
     }
     std::vector<const Job*> runnable;
     for (std::size_t i = 0; i < m_jobs.size(); ++i) {
@@ -134,25 +133,22 @@ void TransformRun::check(std::size_t index) {
         checkDescriptorOutput(job);
         return;
     }
-    if (!isStandardStream(job.source) && isSameFile(job.source, job.output)) {
+    switch (m_checks.check(isStandardStream(job.source) ? QString() : job.source, job.output)) {
+    case RunChecks::Clash::OutputIsSource:
         throw refusal(QStringLiteral("The output %1 is the source file itself; choose another "
                                      "output name.")
                           .arg(quoted(job.output)));
-    }
-    // Writing one SOURCE's output over another SOURCE would destroy that file, before or after
-    // it is read.
-    for (std::size_t other = 0; other < m_jobs.size(); ++other) {
-        if (other != index && !isStandardStream(m_jobs[other].source) &&
-            isSamePlace(job.output, m_jobs[other].source)) {
-            throw refusal(QStringLiteral("The output %1 is another SOURCE of this run, which it "
-                                         "would overwrite.")
-                              .arg(quoted(job.output)));
-        }
-    }
-    const QString key = outputKey(job.output);
-    if (m_claimedOutputs.contains(key)) {
+    case RunChecks::Clash::OutputIsInput:
+        // Writing one SOURCE's output over another SOURCE would destroy that file, before or
+        // after it is read.
+        throw refusal(QStringLiteral("The output %1 is another SOURCE of this run, which it "
+                                     "would overwrite.")
+                          .arg(quoted(job.output)));
+    case RunChecks::Clash::OutputRepeated:
         throw refusal(QStringLiteral("The output %1 is also the output of an earlier SOURCE.")
                           .arg(quoted(job.output)));
+    case RunChecks::Clash::None:
+        break;
     }
     try {
         checkOutputPlace(job.output, m_arguments.force ? Replace::Existing : Replace::Nothing);
@@ -164,7 +160,7 @@ void TransformRun::check(std::size_t index) {
         throw refusal(QStringLiteral("The output %1 already exists; use --force to replace it.")
                           .arg(quoted(job.output)));
     }
-    m_claimedOutputs.append(key);
+    m_checks.claim(job.output);
 }
 
 void TransformRun::checkDescriptorOutput(const Job& job) const {

@@ -3,6 +3,7 @@
 
 #include "cli/Arguments.h"
 #include "cli/ExitCode.h"
+#include "core/RunChecks.h"
 
 #include <QString>
 
@@ -40,7 +41,8 @@ private:
 
     const Arguments& m_arguments;
     std::vector<Job> m_jobs;
-    QStringList m_claimedOutputs;
+    PathResolver m_resolver;
+    RunChecks m_checks{m_resolver};
     ExitCode m_code = ExitCode::Done;
 };
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "controls/ListFile.h"
+#include "core/ListFile.h"
 
 class QListWidget;
 

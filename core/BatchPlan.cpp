@@ -1,12 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "core/BatchPlan.h"
 
-#include "engine/AtomicOutput.h"
-#include "engine/RndCrypt.h"
+#include "core/RunChecks.h"
 
 #include <QDir>
-#include <QFileInfo>
-#include <QSet>
 
 #include <algorithm>
 
@@ -14,42 +11,23 @@ namespace kelvane {
 
 namespace {
 
-// Two spellings of one output path, as far as they can be told apart before it exists.
-QString outputKey(const QString& path) {
-    const QFileInfo info(path);
-    const QString canonical = info.canonicalFilePath();
-    return canonical.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : canonical;
-}
-
-bool isInputOfAnother(const std::vector<BatchPlan::Step>& steps, std::size_t index) {
-    for (std::size_t other = 0; other < steps.size(); ++other) {
-        if (other != index && steps[other].action != BatchPlan::Action::SkipMalformed &&
-            isSamePlace(steps[index].paths.output, steps[other].paths.source)) {
-            return true;
-        }
-    }
-    return false;
-}
-
-BatchPlan::Action actionFor(const std::vector<BatchPlan::Step>& steps, std::size_t index,
-                            QSet<QString>& outputs) {
-    const BookmarkEntry& entry = steps[index].paths;
-    if (!QFileInfo(entry.source).isFile()) {
+BatchPlan::Action actionFor(const BookmarkEntry& entry, RunChecks& checks) {
+    if (!checks.resolver().resolve(entry.source).isFile) {
         return BatchPlan::Action::SkipSourceMissing;
     }
-    if (isSameFile(entry.source, entry.output)) {
+    switch (checks.check(entry.source, entry.output)) {
+    case RunChecks::Clash::OutputIsSource:
         return BatchPlan::Action::SkipOutputIsSource;
-    }
-    if (isInputOfAnother(steps, index)) {
+    case RunChecks::Clash::OutputIsInput:
         return BatchPlan::Action::SkipOutputIsInput;
-    }
-    // A second entry with the same output would silently replace what the first one wrote.
-    const QString key = outputKey(entry.output);
-    if (outputs.contains(key)) {
+    case RunChecks::Clash::OutputRepeated:
+        // A second entry with the same output would silently replace what the first one wrote.
         return BatchPlan::Action::SkipOutputRepeated;
+    case RunChecks::Clash::None:
+        break;
     }
-    outputs.insert(key);
-    const OutputPlace place = outputPlace(entry.output);
+    checks.claim(entry.output);
+    const OutputPlace place = checks.resolver().resolve(entry.output).kind;
     if (place == OutputPlace::Folder || place == OutputPlace::Special) {
         return BatchPlan::Action::SkipOutputNotFile;
     }
@@ -59,23 +37,32 @@ BatchPlan::Action actionFor(const std::vector<BatchPlan::Step>& steps, std::size
 } // namespace
 
 BatchPlan::BatchPlan(const QStringList& entries, const Splitter& split) {
+    PathResolver resolver;
+    plan(entries, split, resolver);
+}
+
+BatchPlan::BatchPlan(const QStringList& entries, PathResolver& resolver) {
+    plan(entries, &BookmarkEntry::parse, resolver);
+}
+
+void BatchPlan::plan(const QStringList& entries, const Splitter& split, PathResolver& resolver) {
     m_steps.reserve(static_cast<std::size_t>(entries.size()));
+    RunChecks checks(resolver);
     for (const QString& text : entries) {
         Step step;
         step.text = text;
         if (const std::optional<BookmarkEntry> entry = split(text)) {
             step.paths = *entry;
             step.action = Action::Lock;
+            checks.addSource(entry->source);
         }
         m_steps.push_back(std::move(step));
     }
-    QSet<QString> outputs;
-    for (std::size_t i = 0; i < m_steps.size(); ++i) {
-        Step& step = m_steps[i];
+    for (Step& step : m_steps) {
         if (step.action == Action::Lock) {
-            step.action = actionFor(m_steps, i, outputs);
-            step.replacesOutput =
-                step.action == Action::Lock && outputPlace(step.paths.output) != OutputPlace::Free;
+            step.action = actionFor(step.paths, checks);
+            step.replacesOutput = step.action == Action::Lock &&
+                                  resolver.resolve(step.paths.output).kind != OutputPlace::Free;
         }
     }
 }

@@ -12,6 +12,8 @@
 
 namespace kelvane {
 
+class PathResolver;
+
 // What a batch lock does with each bookmark, decided before anything is written.
 class BatchPlan {
 public:
@@ -39,7 +41,12 @@ public:
     // Locking into a file that another entry locks would destroy that file's content and, in a
     // chain (a=b, b=c), leave one entry's plain content under another's locked name; such an
     // entry is skipped, before or after the other one in the list, for any spelling of the path.
+    //
+    // Each path is looked at once and the entries are compared through sets (RunChecks), so the
+    // plan takes time in proportion to the entries.
     BatchPlan(const QStringList& entries, const Splitter& split = &BookmarkEntry::parse);
+    // The same with the paths resolved by `resolver`, which counts the calls to the system.
+    BatchPlan(const QStringList& entries, PathResolver& resolver);
 
     const std::vector<Step>& steps() const { return m_steps; }
 
@@ -54,6 +61,8 @@ public:
     static QString nameOf(const Step& step);
 
 private:
+    void plan(const QStringList& entries, const Splitter& split, PathResolver& resolver);
+
     std::vector<Step> m_steps;
 };
 

@@ -2,6 +2,7 @@
 #include "window/ApplyCommand.h"
 
 #include "controls/vTools.h"
+#include "core/RunChecks.h"
 #include "engine/EngineError.h"
 #include "engine/FileName.h"
 #include "engine/RndCrypt.h"
@@ -65,10 +66,14 @@ bool ApplyCommand::checkInputs(const Job& job) const {
     const vTools& tools = *m_window.controls().vTools1;
     if (!tools.FileExists(job.source, false)) {
         MsgBox(QStringLiteral("Source file does not exist."), vbInformation, kError);
-        m_window.lblRefresh_Click();
+        m_window.refreshBrowser();
         return false;
     }
-    if (isSameFile(job.source, job.target)) {
+    // The rule of every run: one file's output is never its own source.
+    PathResolver paths;
+    RunChecks checks(paths);
+    checks.addSource(job.source);
+    if (checks.check(job.source, job.target) != RunChecks::Clash::None) {
         MsgBox(QStringLiteral("The new file would replace the file to be processed itself. "
                               "Please choose another name for the new file."),
                vbExclamation, kError);
@@ -106,7 +111,9 @@ void ApplyCommand::run(const Job& job, Replace replace) const {
     operation.begin();
     m_window.controls().vTools1->Prepare(2);
     try {
-        RndCrypt(job.source, job.target, job.password, operation.yieldStep(), replace);
+        operation.runOnWorker([&] {
+            RndCrypt(job.source, job.target, job.password, operation.yieldStep(), replace);
+        });
     } catch (const EngineError& error) {
         if (error.kind() == EngineError::Kind::Unflushed) {
             // The new file is complete and has its name, but the disk did not confirm the name.
@@ -135,7 +142,7 @@ void ApplyCommand::run(const Job& job, Replace replace) const {
     operation.stopIndicator();
     MsgBox(QStringLiteral("Done. Process complete."), vbInformation, QStringLiteral("Done"));
     operation.end();
-    m_window.lblRefresh_Click();
+    m_window.refreshBrowser();
 }
 
 } // namespace kelvane

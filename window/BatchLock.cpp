@@ -3,15 +3,12 @@
 
 #include "controls/vTools.h"
 #include "core/BatchReport.h"
-#include "engine/EngineError.h"
-#include "engine/RndCrypt.h"
+#include "core/BatchRun.h"
 #include "platform/MsgBox.h"
 #include "window/LongOperation.h"
 #include "window/PasswordCheck.h"
 #include "window/frmMain.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -90,31 +87,20 @@ void BatchLock::lockAll() {
     LongOperation run(m_window);
     run.begin();
     c.vTools1->Prepare(2);
-    const std::vector<BatchPlan::Step>& steps = plan.steps();
-    const int count = static_cast<int>(steps.size());
-    // The progress counts the bytes of the whole batch, as far as they are known now.
-    std::vector<std::uint64_t> sizes;
-    std::uint64_t all = 0;
-    for (const BatchPlan::Step& step : steps) {
-        sizes.push_back(step.action == BatchPlan::Action::Lock
-                            ? static_cast<std::uint64_t>(QFileInfo(step.paths.source).size())
-                            : 0);
-        all += sizes.back();
-    }
-    BatchReport report(count);
-    std::uint64_t before = 0;
-    for (int i = 0; i < count; ++i) {
-        // The user sees the selection move down the list.
-        c.List1->setCurrentRow(i);
-        const auto index = static_cast<std::size_t>(i);
-        if (!lockEntry(steps[index], run.yieldStep({i + 1, count, before, all}), report)) {
-            for (std::size_t rest = index + 1; rest < steps.size(); ++rest) {
-                report.notStarted(BatchPlan::nameOf(steps[rest]));
-            }
-            break;
-        }
-        before += sizes[index];
-    }
+    BatchRun batch(plan, c.txtPassword1->text());
+    // The user sees the selection move down the list.
+    batch.starting = [this, &c](int index, const BatchRun::Position&) {
+        QMetaObject::invokeMethod(
+            &m_window, [&c, index] { c.List1->setCurrentRow(index); }, Qt::QueuedConnection);
+    };
+    batch.sourceExists = [&c](const QString& source) {
+        return c.vTools1->FileExists(source, false);
+    };
+    batch.yieldFor = [&run](const BatchPlan::Step&, const BatchRun::Position& at) {
+        return run.yieldStep({at.file, at.files, at.before, at.all});
+    };
+    BatchReport report(0);
+    run.runOnWorker([&] { report = batch.run(); });
     run.end();
     run.stopIndicator();
     if (!run.closing()) {
@@ -123,7 +109,7 @@ void BatchLock::lockAll() {
                                                                                : vbExclamation,
                report.stopped() ? QStringLiteral("Stopped") : QStringLiteral("Done"));
     }
-    m_window.lblRefresh_Click();
+    m_window.refreshBrowser();
 }
 
 bool BatchLock::replaceAllowed(int count) const {
@@ -132,39 +118,6 @@ bool BatchLock::replaceAllowed(int count) const {
             ? QStringLiteral("1 target file exists and will be replaced. Is this ok?")
             : QStringLiteral("%1 target files exist and will be replaced. Is this ok?").arg(count);
     return MsgBox(prompt, vbYesNo + vbQuestion, QStringLiteral("Please confirm")) != vbNo;
-}
-
-// An error in one entry is reported with the others at the end; the run goes on. False when
-// the user stopped the run during this entry.
-bool BatchLock::lockEntry(const BatchPlan::Step& step, const YieldStep& yield,
-                          BatchReport& report) {
-    const MainControls& c = m_window.controls();
-    if (step.action != BatchPlan::Action::Lock) {
-        report.skipped(BatchPlan::nameOf(step), BatchPlan::skipReason(step.action));
-        return true;
-    }
-    // The source may have gone while earlier entries were locked.
-    if (!c.vTools1->FileExists(step.paths.source, false)) {
-        report.skipped(BatchPlan::nameOf(step),
-                       BatchPlan::skipReason(BatchPlan::Action::SkipSourceMissing));
-        return true;
-    }
-    try {
-        // Only the outputs the user agreed to replace may be replaced; one that appears
-        // meanwhile fails its entry.
-        RndCrypt(step.paths.source, step.paths.output, c.txtPassword1->text(), yield,
-                 step.replacesOutput ? Replace::Existing : Replace::Nothing);
-        report.locked();
-    } catch (const EngineError& error) {
-        if (error.kind() == EngineError::Kind::Cancelled) {
-            report.interrupted(BatchPlan::nameOf(step));
-            return false;
-        }
-        report.failed(BatchPlan::nameOf(step), error.message());
-    } catch (const std::exception& error) {
-        report.failed(BatchPlan::nameOf(step), QString::fromLocal8Bit(error.what()));
-    }
-    return true;
 }
 
 } // namespace kelvane

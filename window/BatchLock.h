@@ -2,14 +2,12 @@
 #pragma once
 
 #include "core/BatchPlan.h"
-#include "engine/Cipher.h"
 
 #include <QObject>
 #include <QString>
 
 namespace kelvane {
 
-class BatchReport;
 class frmMain;
 
 // "Lock All the Bookmarked Files": locks every bookmarked file into its output path with the
@@ -25,11 +23,8 @@ public:
 
 private:
     void lockAll();
-    // A password with a character that has no single-byte code would fail every entry: it is
-    // refused before the run.
     // Asks once whether `count` existing output files may be replaced.
     bool replaceAllowed(int count) const;
-    bool lockEntry(const BatchPlan::Step& step, const YieldStep& yield, BatchReport& report);
 
     frmMain& m_window;
 };

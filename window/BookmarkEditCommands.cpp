@@ -4,11 +4,11 @@
 #include "core/BookmarkEntry.h"
 #include "engine/FileName.h"
 #include "platform/MsgBox.h"
+#include "window/BookmarkListFile.h"
 #include "window/ClickableLabel.h"
 #include "window/LongOperation.h"
 #include "window/frmMain.h"
 
-#include <QDir>
 #include <QListWidget>
 #include <QPushButton>
 
@@ -54,18 +54,30 @@ void BookmarkEditCommands::cmdAddToAutomated_Click() {
         return;
     }
 
-    // Each entry is selected as it is compared, so a duplicate stays selected.
+    // The entry is compared with the list as the file holds it now. A duplicate ends selected,
+    // and otherwise the entry that was last before the new one, as if each entry had been
+    // selected in turn to be compared.
     const QString text = entry.text();
-    QListWidget& list = *c.List1;
-    for (int i = 0; i < list.count(); ++i) {
-        list.setCurrentRow(i);
-        if (list.currentItem()->text() == text) {
-            MsgBox(QStringLiteral("Bookmarked file already exists."), vbInformation, kAction);
-            return;
-        }
-    }
-    list.addItem(text);
-    if (save(QStringLiteral("File added to bookmarks"))) {
+    bool duplicate = false;
+    const BookmarkListFile::Edit edit = m_window.bookmarks().edit(
+        [&](QListWidget& list) {
+            for (int i = 0; i < list.count(); ++i) {
+                if (list.item(i)->text() == text) {
+                    list.setCurrentRow(i);
+                    duplicate = true;
+                    return false;
+                }
+            }
+            if (list.count() > 0) {
+                list.setCurrentRow(list.count() - 1);
+            }
+            list.addItem(text);
+            return true;
+        },
+        QStringLiteral("File added to bookmarks"));
+    if (duplicate) {
+        MsgBox(QStringLiteral("Bookmarked file already exists."), vbInformation, kAction);
+    } else if (edit == BookmarkListFile::Edit::Saved) {
         MsgBox(QStringLiteral("Done. File added to bookmarks."), vbInformation, kAction);
     }
 }
@@ -80,10 +92,21 @@ void BookmarkEditCommands::lblRemoveSelectedItem_Click() {
         MsgBox(QStringLiteral("Please select an item."), vbInformation, QStringLiteral("Ooops"));
         return;
     }
-    delete list.takeItem(list.row(selected.first()));
-    // Nothing is selected afterwards, so a second click cannot remove a neighbour unseen.
-    list.setCurrentRow(-1);
-    save(QStringLiteral("Item removed"));
+    // The entry goes from the file as it is now; when another program removed it meanwhile,
+    // the list is saved as that program left it.
+    const QString text = selected.first()->text();
+    m_window.bookmarks().edit(
+        [&text](QListWidget& list) {
+            const QList<QListWidgetItem*> found =
+                list.findItems(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
+            if (!found.isEmpty()) {
+                delete list.takeItem(list.row(found.first()));
+            }
+            // Nothing is selected afterwards, so a second click cannot remove a neighbour unseen.
+            list.setCurrentRow(-1);
+            return true;
+        },
+        QStringLiteral("Item removed"));
 }
 
 void BookmarkEditCommands::Label2_Click() {
@@ -94,19 +117,12 @@ void BookmarkEditCommands::Label2_Click() {
                QStringLiteral("Remove Bookmarks")) == vbNo) {
         return;
     }
-    m_window.controls().List1->clear();
-    save(QStringLiteral("All items removed"));
-}
-
-bool BookmarkEditCommands::save(const QString& done) {
-    if (m_window.SaveBookmarks()) {
-        return true;
-    }
-    MsgBox(QStringLiteral("%1, but the bookmark list could not be saved to %2. The list on disk "
-                          "is unchanged.")
-               .arg(done, QDir::toNativeSeparators(m_window.BookmarkListPath())),
-           vbExclamation, QStringLiteral("Bookmarked Files"));
-    return false;
+    m_window.bookmarks().edit(
+        [](QListWidget& list) {
+            list.clear();
+            return true;
+        },
+        QStringLiteral("All items removed"));
 }
 
 } // namespace kelvane

@@ -9,8 +9,8 @@ namespace kelvane {
 class frmMain;
 
 // The commands that change the bookmark list: "Add File to Bookmarked Files", "Remove Selected
-// Item" and "Remove All Items". Each change is saved at once; none runs while a lock is in
-// progress.
+// Item" and "Remove All Items". Each change is made on the list file as it is at that moment and
+// saved at once (BookmarkListFile::edit); none runs while a lock is in progress.
 class BookmarkEditCommands : public QObject {
     Q_OBJECT
 
@@ -26,9 +26,6 @@ public:
     void Label2_Click();
 
 private:
-    // Saves the list; when that fails, tells the user what `done` in the window only.
-    bool save(const QString& done);
-
     frmMain& m_window;
 };
 

@@ -10,10 +10,17 @@
 #include "window/RunProgress.h"
 #include "window/frmMain.h"
 
+#include <QCoreApplication>
+#include <QEventLoop>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QShortcut>
+#include <QThread>
+
+#include <chrono>
+#include <exception>
+#include <thread>
 
 namespace kelvane {
 
@@ -109,20 +116,65 @@ YieldStep LongOperation::yieldStep(Part part) {
     return [this, part](std::uint64_t done, std::uint64_t total) { step(done, total, part); };
 }
 
+void LongOperation::showProgress(std::uint64_t done, std::uint64_t total, const Part& part) {
+    if (part.files == 0) {
+        m_window.progress().update(done, total);
+    } else {
+        m_window.progress().update(part.before + done, part.all, part.file, part.files);
+    }
+}
+
 void LongOperation::step(std::uint64_t done, std::uint64_t total, const Part& part) {
-    // The figures can only be seen when the window's events run, so they are brought up to date
-    // then, not at every yield.
+    // The figures can only be seen when the window's events run, so they are sent at most every
+    // few milliseconds, not at every yield.
     if (m_sinceEvents.elapsed() >= g_eventIntervalMs) {
-        if (part.files == 0) {
-            m_window.progress().update(done, total);
+        if (QThread::currentThread() == m_window.thread()) {
+            showProgress(done, total, part);
+        } else if (g_eventIntervalMs == 0) {
+            // In step with the window: the figures shown and the window's events run before
+            // the transform goes on.
+            QMetaObject::invokeMethod(
+                &m_window,
+                [this, done, total, part] {
+                    showProgress(done, total, part);
+                    DoEvents();
+                },
+                Qt::BlockingQueuedConnection);
         } else {
-            m_window.progress().update(part.before + done, part.all, part.file, part.files);
+            QMetaObject::invokeMethod(
+                &m_window, [this, done, total, part] { showProgress(done, total, part); },
+                Qt::QueuedConnection);
         }
-        DoEvents();
         m_sinceEvents.restart();
+    }
+    // The transform waits while the user is asked whether to stop it.
+    while (m_asking) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     if (m_stop) {
         throw EngineError::cancelled();
+    }
+}
+
+void LongOperation::runOnWorker(const std::function<void()>& work) {
+    std::exception_ptr failure;
+    const std::unique_ptr<QThread> worker(QThread::create([&work, &failure] {
+        try {
+            work();
+        } catch (...) {
+            failure = std::current_exception();
+        }
+    }));
+    QEventLoop waiting;
+    QObject::connect(worker.get(), &QThread::finished, &waiting, &QEventLoop::quit,
+                     Qt::QueuedConnection);
+    worker->start();
+    waiting.exec();
+    worker->wait();
+    // Figures sent before the end are shown now, not after the run is over.
+    QCoreApplication::sendPostedEvents(&m_window, QEvent::MetaCall);
+    if (failure) {
+        std::rethrow_exception(failure);
     }
 }
 

@@ -7,6 +7,8 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <atomic>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -62,9 +64,14 @@ public:
     // "Please Wait..." blinking and lets waiting events run again.
     void begin();
 
-    // Shows the progress, lets window events run while the transform works (at most every few
-    // milliseconds and at least every 50, so the indicator blinks and the window repaints
-    // without slowing the run), and stops the transform once the user has agreed to stop.
+    // Runs `work` (the transform) on a worker thread; the window's events go on meanwhile, and
+    // this returns when the work is over. What `work` throws is thrown here. The generator is
+    // shared: only the one run in progress uses it.
+    void runOnWorker(const std::function<void()>& work);
+
+    // Sends the progress to the window (at most every few milliseconds, so the figures stay
+    // current without slowing the run), holds the transform while the user is asked whether to
+    // stop, and stops it once the user has agreed.
     YieldStep yieldStep();
     // The same for one file of a batch.
     YieldStep yieldStep(Part part);
@@ -85,6 +92,7 @@ public:
 
 private:
     void step(std::uint64_t done, std::uint64_t total, const Part& part);
+    void showProgress(std::uint64_t done, std::uint64_t total, const Part& part);
 
     frmMain& m_window;
     std::vector<std::pair<QPointer<QWidget>, bool>> m_heldOff;
@@ -94,8 +102,8 @@ private:
     bool m_begun = false;
     bool m_ended = false;
     bool m_indicatorStopped = false;
-    bool m_asking = false;
-    bool m_stop = false;
+    std::atomic<bool> m_asking = false;
+    std::atomic<bool> m_stop = false;
     bool m_close = false;
 };
 

@@ -24,13 +24,13 @@ class vTools;
 
 // Every control of the main window, by its design name. The window owns them all.
 struct MainControls {
-    QFrame* Picture1 = nullptr;
+    QFrame* Picture1 = nullptr; // the dark header band with the name, the by-line and the progress
     ClickableLabel* lblAppName = nullptr;
     ClickableLabel* lblBy = nullptr;
     ClickableLabel* lblPleaseWait = nullptr;
     std::array<vFrame*, 3> vButton{};
     std::array<ClickableLabel*, 3> lblLockFile{};
-    ClickableLabel* Label1 = nullptr;
+    ClickableLabel* Label1 = nullptr; // the "Please Read" link, which shows the help text
     QGroupBox* frContainer = nullptr;
     QGroupBox* frSelector = nullptr;
     DriveListBox* Drive1 = nullptr;
@@ -48,11 +48,11 @@ struct MainControls {
     QLineEdit* txtPassword = nullptr;
     QPushButton* cmdApply = nullptr;
     QGroupBox* frAutomated = nullptr;
-    ClickableLabel* Label3 = nullptr;
+    ClickableLabel* Label3 = nullptr; // the "Bookmarked Files" heading over the bookmark list
     ClickableLabel* lblRemoveSelectedItem = nullptr;
-    ClickableLabel* Label2 = nullptr;
-    QListWidget* List1 = nullptr;
-    ClickableLabel* Label4 = nullptr;
+    ClickableLabel* Label2 = nullptr; // the "Remove All Items" link
+    QListWidget* List1 = nullptr;     // the bookmark list, one "source=output" entry a line
+    ClickableLabel* Label4 = nullptr; // the caption of the batch password box txtPassword1
     QLineEdit* txtPassword1 = nullptr;
     QPushButton* cmdLockMultipleFiles = nullptr;
     QListWidget* lstBookmarkedItem = nullptr;

@@ -65,8 +65,7 @@ frmMain::frmMain(QWidget* parent)
                                                FormBuilder::pixels(design.clientHeight)));
     new ListFocus(*m_controls.Dir1);
     new ListFocus(*m_controls.File1);
-    m_bookmarks =
-        std::make_unique<BookmarkListFile>(*m_controls.List1, *m_vFile, *m_vParser, *m_vTools);
+    m_bookmarks = std::make_unique<BookmarkListFile>(*m_controls.List1);
     connectEvents();
     addBusyCheck(&LongOperation::running);
     m_progress = new RunProgress(*this, *m_controls.Picture1);
@@ -220,6 +219,11 @@ void frmMain::Dir1_Change() {
 }
 
 void frmMain::lblRefresh_Click() {
+    refreshBrowser();
+    m_bookmarks->reload();
+}
+
+void frmMain::refreshBrowser() {
     const MainControls& c = m_controls;
     c.Drive1->Refresh();
     c.Dir1->Refresh();

@@ -72,7 +72,11 @@ public:
     // Folder browser.
     void Drive1_Change();
     void Dir1_Change();
+    // Refresh (and F5): re-reads the drive, folder and file lists and the bookmark list.
     void lblRefresh_Click();
+    // Re-reads the drive, folder and file lists, after a command changed files or when the
+    // window becomes the active one.
+    void refreshBrowser();
     // Tells the user when no file manager could be started.
     void lblOpenFolder_Click();
 
@@ -80,6 +84,7 @@ public:
     void Label1_Click();
 
     // The bookmark list file (see BookmarkListFile).
+    BookmarkListFile& bookmarks() { return *m_bookmarks; }
     QString BookmarkListPath() const;
     bool SaveBookmarks();
     void LoadBookmarks();

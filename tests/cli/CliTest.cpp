@@ -150,10 +150,7 @@ protected:
     static QStringList windowList(const std::optional<QStringList>& items = std::nullopt,
                                   bool saves = true) {
         QListWidget list;
-        const kelvane::vFile file;
-        const kelvane::vParser parser;
-        const kelvane::vTools tools;
-        kelvane::BookmarkListFile bookmarks(list, file, parser, tools);
+        kelvane::BookmarkListFile bookmarks(list);
         if (items) {
             list.addItems(*items);
             EXPECT_EQ(bookmarks.SaveBookmarks(), saves);
@@ -375,6 +372,15 @@ TEST_F(Cli, LocksManyFilesAndTheBookmarksGoingOnPastEachRefusal) {
          "file.\n",
          "d.txt=b.txt"},
         {"bookmarks lock-all", "", "", 3, "kelvane-cli: There are no files to lock.\n", ""},
+        // alias is a link to the folder sub: two outputs that do not exist yet meet there.
+        {"lock sub/x.txt alias/x_unlocked.txt --force", "", "sub/x.txt;sub/x_unlocked.txt", 3,
+         "kelvane-cli: The output \"alias/x_locked.txt\" is also the output of an earlier "
+         "SOURCE.\nlocked 1 of 2 files\n",
+         "sub/x_locked.txt=sub/x.txt"},
+        {"bookmarks lock-all", "a.txt=sub/o.txt;b.txt=alias/o.txt", "", 3,
+         "Done. Process complete.\n\nLocked 1 of 2 files.\n\nSkipped:\n<d>/b.txt: an earlier "
+         "bookmark writes the same output file.\n",
+         "sub/o.txt=a.txt"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.arguments + std::string(" ") + row.list);
@@ -382,6 +388,7 @@ TEST_F(Cli, LocksManyFilesAndTheBookmarksGoingOnPastEachRefusal) {
         for (const char* name : {"a.txt", "b.txt", "c.txt", "sub/a.txt"}) {
             write(name, name);
         }
+        ASSERT_TRUE(QFile::link(path("sub"), path("alias")));
         for (const QString& name : QString(row.existing).split(';', Qt::SkipEmptyParts)) {
             write(name, "old");
         }
@@ -475,6 +482,32 @@ TEST_F(Cli, BookmarksEditTheListTheWindowReads) {
                                   "left as it is.\n");
         EXPECT_EQ(read(listFile), QByteArray("a.txt=b.txt\n\0", 13));
     }
+}
+
+// Many adds at once, each by a program of its own: every add that reported success is in the
+// list afterwards, whoever saved last.
+TEST_F(Cli, ConcurrentAddsKeepEveryEntry) {
+    constexpr int kAdds = 20;
+    std::vector<std::unique_ptr<QProcess>> adds;
+    QStringList expected;
+    for (int i = 0; i < kAdds; ++i) {
+        const QString name = QStringLiteral("f%1.txt").arg(i);
+        expected.append(path(name) + '=' + path(QStringLiteral("f%1_locked.txt").arg(i)));
+        adds.push_back(std::make_unique<QProcess>());
+        adds.back()->setWorkingDirectory(dir.path());
+        adds.back()->start(program, {"bookmarks", "add", name});
+    }
+    for (const auto& add : adds) {
+        EXPECT_TRUE(add->waitForFinished(30000));
+        EXPECT_EQ(add->exitCode(), 0) << add->readAllStandardError().constData();
+    }
+    QStringList listed = windowList();
+    listed.sort();
+    expected.sort();
+    EXPECT_EQ(listed, expected);
+    EXPECT_EQ(entries(), QStringList{"report.txt"}); // no lock or temporary file left
+    EXPECT_EQ(QDir(programDir.path()).entryList(QDir::Files | QDir::Hidden),
+              (QStringList{"bookmarked.txt", "kelvane-cli"}));
 }
 
 // Two runs for one output, both past every check that it is free before either writes: one

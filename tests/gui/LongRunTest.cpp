@@ -1,12 +1,16 @@
 // SPDX-License-Identifier: MIT
 #include "tests/gui/TestSupport.h"
 
+#include "engine/EngineError.h"
 #include "window/BatchLock.h"
 #include "window/BookmarkEditCommands.h"
 #include "window/Modes.h"
 #include "window/RunProgress.h"
 
 #include <QProgressBar>
+#include <QThread>
+
+#include <atomic>
 
 namespace kelvane::test {
 
@@ -81,6 +85,40 @@ private slots:
         run.end();
         QCOMPARE(w.window->windowTitle(), kTitle);
         QVERIFY(!bar.isVisible());
+    }
+
+    // The transform works on a thread of its own: the window's events go on while it works,
+    // without any yield letting them run, and what it throws reaches the command.
+    void theTransformRunsBesideTheWindow() {
+        const struct {
+            const char* name;
+            bool throws;
+        } rows[] = {{"ends", false}, {"throws", true}};
+        for (const auto& row : rows) {
+            CommandWindow w;
+            LongOperation run(*w.window);
+            run.begin();
+            std::atomic<bool> windowRan = false;
+            QTimer::singleShot(0, w.window.get(), [&windowRan] { windowRan = true; });
+            QThread* worker = nullptr;
+            bool thrown = false;
+            try {
+                run.runOnWorker([&] {
+                    worker = QThread::currentThread();
+                    for (int waited = 0; !windowRan && waited < 5000; waited += 5) {
+                        QThread::msleep(5);
+                    }
+                    if (row.throws) {
+                        throw EngineError::cancelled();
+                    }
+                });
+            } catch (const EngineError& error) {
+                thrown = error.kind() == EngineError::Kind::Cancelled;
+            }
+            QVERIFY2(windowRan, row.name);
+            QVERIFY2(worker != QThread::currentThread(), row.name);
+            QCOMPARE(thrown, row.throws);
+        }
     }
 
     // A real batch shows every fraction the engine reports, in order, for the whole batch

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "controls/ListFile.h"
+#include "core/ListFile.h"
 
 #include "engine/AtomicOutput.h"
 #include "engine/Charset.h"
