@@ -23,9 +23,10 @@ out=$(dirname "$0")/org.kelvane.Kelvane.mime.xml
     <glob pattern="*.locked" weight="80"/>
     <glob pattern="*_locked.*" weight="80"/>
 HEAD
-    # Every plain extension glob ("*.pdf", "*.tar.gz"), in lower case, once.
+    # Every plain extension glob ("*.pdf", "*.tar.gz"), in lower case, once; a locked RPM build
+    # recipe is left to the general glob.
     awk -F: '$3 ~ /^\*\.[A-Za-z0-9._+~-]+$/ { print tolower(substr($3, 3)) }' "$globs" |
-        LC_ALL=C sort -u |
+        grep -v -x 's[p]ec' | LC_ALL=C sort -u |
         while read -r extension; do
             printf '    <glob pattern="*_locked.%s" weight="80"/>\n' "$extension"
         done
