@@ -249,19 +249,22 @@ inline QByteArray transformed(QByteArray content, const QString& password) {
 }
 
 // The test classes that main() runs, by name, each registered by KELVANE_GUI_TEST in its own
-// file. The build gives each class its own ctest entry by the same name.
-using TestFactory = QObject* (*)();
-inline QMap<QString, TestFactory>& registeredTests() {
-    static QMap<QString, TestFactory> tests;
+// file, with its meta-object, which names its test functions without making the class.
+struct RegisteredTest {
+    const QMetaObject* meta;
+    QObject* (*make)();
+};
+inline QMap<QString, RegisteredTest>& registeredTests() {
+    static QMap<QString, RegisteredTest> tests;
     return tests;
 }
-inline bool registerTest(const char* name, TestFactory factory) {
-    registeredTests().insert(QString::fromLatin1(name), factory);
+inline bool registerTest(const char* name, const QMetaObject* meta, QObject* (*make)()) {
+    registeredTests().insert(QString::fromLatin1(name), {meta, make});
     return true;
 }
 
 #define KELVANE_GUI_TEST(Class)                                                                    \
-    [[maybe_unused]] const bool registered##Class =                                                \
-        ::kelvane::test::registerTest(#Class, []() -> QObject* { return new Class; })
+    [[maybe_unused]] const bool registered##Class = ::kelvane::test::registerTest(                 \
+        #Class, &Class::staticMetaObject, []() -> QObject* { return new Class; })
 
 } // namespace kelvane::test
