@@ -57,6 +57,7 @@ constexpr int kPleaseWaitInterval = 700;
 frmMain::frmMain(QWidget* parent)
     : QWidget(parent), m_vFile(std::make_unique<vFile>()), m_vParser(std::make_unique<vParser>()),
       m_vTools(std::make_unique<vTools>()) {
+    installScreenReaderInterfaces();
     bindControls();
     m_bookmarks =
         std::make_unique<BookmarkListFile>(*m_controls.List1, *m_vFile, *m_vParser, *m_vTools);

@@ -221,7 +221,8 @@ private slots:
 
     // A screen reader hears every input a user reaches with Tab by its caption, or by the caption
     // that goes with it (the password box by the caption of the mode), the mode buttons as page
-    // tabs and the links as links. A path too long for its box shows whole in the box's tooltip.
+    // tabs, the selected one as selected, and the links as links, in the first window too. A path
+    // too long for its box shows whole in the box's tooltip.
     void screenReaderAndTooltip() {
         CommandWindow w;
         const MainControls& c = w.c();
@@ -250,6 +251,9 @@ private slots:
         QCOMPARE(accessible(c.txtPassword)->text(QAccessible::Name),
                  QString("Password to Unlock the File:"));
         QCOMPARE(accessible(c.vButton[1])->role(), QAccessible::PageTab);
+        for (int mode = 0; mode < 3; ++mode) { // which mode is selected
+            QCOMPARE(accessible(c.vButton[mode])->state().selected, mode == 1);
+        }
         QCOMPARE(accessible(c.Label1)->role(), QAccessible::Link);
 
         for (const QString& text :
