@@ -5,6 +5,9 @@ namespace kelvane::test {
 
 namespace {
 
+// How the file name dialog is closed.
+enum Close { Ok, Enter, Cancel, Esc };
+
 class SingleFileCommandsTest : public QObject {
     Q_OBJECT
 
@@ -13,42 +16,50 @@ private slots:
     // the other buttons, shows the mode's frame, carries the password over and derives the
     // output again (the lock rule in Lock File only). Bookmarked Files keeps the captions and
     // the add button of the single-file mode before it.
+    void modeTable_data() {
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("to");
+        QTest::addColumn<bool>("onFrameButton");
+        QTest::addColumn<bool>("lockCaptions"); // and the add button shown
+        QTest::addRow("unlock to lock") << 1 << 0 << false << true;
+        QTest::addRow("lock to unlock") << 0 << 1 << false << false;
+        QTest::addRow("unlock to bookmarks") << 1 << 2 << false << false;
+        QTest::addRow("bookmarks to lock, frame button") << 2 << 0 << true << true;
+        QTest::addRow("bookmarks to unlock, frame button") << 2 << 1 << true << false;
+        QTest::addRow("lock to bookmarks, frame button") << 0 << 2 << true << true;
+        QTest::addRow("unlock again") << 1 << 1 << false << false;
+    }
     void modeTable() {
+        QFETCH(int, from);
+        QFETCH(int, to);
+        QFETCH(bool, onFrameButton);
+        QFETCH(bool, lockCaptions);
         const QStringList lock{"File to Lock", "New File (Locked) will Be Saved as:",
                                "Lock File with the Following Password:", "Lock File"};
         const QStringList unlock{"File to Unlock", "New File (Unlocked) will Be Saved as:",
                                  "Password to Unlock the File:", "Unlock File"};
-        // Hidden or collapsed: vButton 0 to 2, frContainer, frAutomated, cmdAddToAutomated.
-        const std::tuple<int, int, bool, QString> rows[] = {
-            {1, 0, false, "011010"}, {0, 1, false, "101011"}, {1, 2, false, "110101"},
-            {2, 0, true, "011010"},  {2, 1, true, "101011"},  {0, 2, true, "110100"},
-            {1, 1, false, "101011"}};
-        for (const auto& [from, to, onFrameButton, hidden] : rows) {
-            CommandWindow w;
-            const MainControls& c = w.c();
-            w.write("report.txt", "r");
-            QVERIFY(c.File1->setFileName("report.txt")); // selected without a click
-            w.mode(from);
-            c.txtPassword->setText("single");
-            c.txtPassword1->setText("batch");
-            onFrameButton ? QTest::mouseClick(c.vButton[to], Qt::LeftButton, {}, QPoint(3, 3))
-                          : w.mode(to);
-            QString flags;
-            for (const bool flag : {c.vButton[0]->Collapsed(), c.vButton[1]->Collapsed(),
-                                    c.vButton[2]->Collapsed(), c.frContainer->isHidden(),
-                                    c.frAutomated->isHidden(), c.cmdAddToAutomated->isHidden()}) {
-                flags += flag ? '1' : '0';
-            }
-            const QString password = to == 2 ? "single" : "batch";
-            QCOMPARE((QStringList{c.lblFileFrom_Caption->text(), c.lblFileTo_Caption->text(),
-                                  c.lblFilePassword_Caption->text(), c.cmdApply->text(),
-                                  c.txtPassword->text(), c.txtPassword1->text(),
-                                  c.lblFileTo->text(), flags}),
-                     ((to == 0 || (to == 2 && from == 0) ? lock : unlock) +
-                      QStringList{password, password,
-                                  w.file(to == 0 ? "report_locked.txt" : "report_unlocked.txt"),
-                                  hidden}));
+        CommandWindow w;
+        const MainControls& c = w.c();
+        w.write("report.txt", "r");
+        QVERIFY(c.File1->setFileName("report.txt")); // selected without a click
+        w.mode(from);
+        c.txtPassword->setText("single");
+        c.txtPassword1->setText("batch");
+        onFrameButton ? QTest::mouseClick(c.vButton[to], Qt::LeftButton, {}, QPoint(3, 3))
+                      : w.mode(to);
+        for (int mode = 0; mode < 3; ++mode) {
+            QCOMPARE(c.vButton[mode]->Collapsed(), mode != to);
         }
+        QCOMPARE(c.frContainer->isHidden(), to == 2);
+        QCOMPARE(c.frAutomated->isHidden(), to != 2);
+        QCOMPARE(c.cmdAddToAutomated->isHidden(), !lockCaptions);
+        const QString password = to == 2 ? "single" : "batch";
+        QCOMPARE((QStringList{c.lblFileFrom_Caption->text(), c.lblFileTo_Caption->text(),
+                              c.lblFilePassword_Caption->text(), c.cmdApply->text(),
+                              c.txtPassword->text(), c.txtPassword1->text(), c.lblFileTo->text()}),
+                 ((lockCaptions ? lock : unlock) +
+                  QStringList{password, password,
+                              w.file(to == 0 ? "report_locked.txt" : "report_unlocked.txt")}));
     }
 
     // A click on a file chooses the mode by the file's name alone (not its folder's) and shows
@@ -183,19 +194,23 @@ private slots:
     // the old one, and an invalid name is refused with the dialog left open. The source lies in a
     // folder named like its output, and the browser has moved on: only the name part of the
     // output path is ever replaced.
+    void fileNameDialog_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("close");
+        QTest::addColumn<QString>("output"); // the output's name then; empty: refused
+        QTest::addRow("Ok") << "notes.bin" << int(Ok) << "notes.bin";
+        QTest::addRow("Enter") << "notes.bin" << int(Enter) << "notes.bin";
+        QTest::addRow("Cancel") << "notes.bin" << int(Cancel) << "report_locked.txt";
+        QTest::addRow("Esc") << "notes.bin" << int(Esc) << "report_locked.txt";
+        QTest::addRow("no extension") << "report" << int(Ok) << "";
+        QTest::addRow("a space") << "my report.txt" << int(Enter) << "";
+        QTest::addRow("the folder's name") << "report.txt" << int(Ok) << "report.txt";
+    }
     void fileNameDialog() {
-        enum Close { Ok, Enter, Cancel, Esc };
-        const std::tuple<const char*, Close, const char*> rows[] = {
-            // typed, how the dialog is closed, the output's name then (none: refused)
-            {"notes.bin", Ok, "notes.bin"},
-            {"notes.bin", Enter, "notes.bin"},
-            {"notes.bin", Cancel, "report_locked.txt"},
-            {"notes.bin", Esc, "report_locked.txt"},
-            {"report", Ok, nullptr},
-            {"my report.txt", Enter, nullptr},
-            {"report.txt", Ok, "report.txt"},
-        };
-        for (const auto& [typed, close, output] : rows) {
+        QFETCH(QString, typed);
+        QFETCH(int, close);
+        QFETCH(QString, output);
+        {
             CommandWindow w;
             w.write("report_locked.txt/report.txt", "x");
             w.browse(w.file("report_locked.txt"));
@@ -216,14 +231,15 @@ private slots:
             });
             w.click(w.c().cmdChangeOutputFilename);
             QCOMPARE(seen, (QStringList{"Change Filename", "report_locked.txt",
-                                        output ? "closed" : "open", typed}));
+                                        !output.isEmpty() ? "closed" : "open", typed}));
             QCOMPARE(messagesShown(),
-                     output
+                     !output.isEmpty()
                          ? QStringList{}
                          : QStringList{"Missing Info | 64 | Please enter a valid filename (must "
                                        "include an extension, no spaces and no rare characters."});
-            QCOMPARE(w.c().lblFileTo->text(),
-                     w.file("report_locked.txt/" + QString(output ? output : "report_locked.txt")));
+            QCOMPARE(
+                w.c().lblFileTo->text(),
+                w.file("report_locked.txt/" + (output.isEmpty() ? "report_locked.txt" : output)));
         }
     }
 };
