@@ -58,6 +58,7 @@ private slots:
             {2000, 0, false, 2000, 4000, "50%, 2 s left | 500"},
             {3000, 0, false, 3999, 4000, "99%, 1 s left | 999"}, {3500, 0, false, 4000, 4000, "100% | 1000"},
             {5000, 0, true, 0, 1000, "25%, file 2 of 3, 15 s left | 250"},
+            {20000, 0, true, 0, 1000, "25%, file 2 of 3, 1 min left | 250"},
             {125000, 60000, true, 1000, 1000, "50%, file 2 of 3, 1 min 5 s left | 500"},
             {5460000, 0, true, 1000, 1000, "50%, file 2 of 3, 1 h 30 min left | 500"},
         };
@@ -111,7 +112,11 @@ private slots:
     // locks its third entry: no new file and no temporary file for it, a target the user agreed
     // to replace as it was, what was finished kept. A stop by Esc says so (the batch in its
     // report); a stop by the close box closes the window once the run is over.
-    void stopARun() {
+    void stopARun_data() {
+        QTest::addColumn<bool>("batch");
+        QTest::addColumn<bool>("byClose"); // else by Esc
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<QStringList>("boxes");
         const QString replaceInBatch("Please confirm | 36 | 1 target file exists and will be "
                                      "replaced. Is this ok?");
         const QString stopped("Stopped | 64 | Stopped. The process was not completed and no new "
@@ -122,16 +127,27 @@ private slots:
             "file was saved):\n<d>/b.txt\n\nNot started:\n<d>/c.txt");
         const QString batchDone("Done | 48 | Done. Process complete.\n\nLocked 3 of 4 files.\n\n"
                                 "Skipped:\n<d>/gone.txt: source file not found.");
-        // clang-format off
-        const std::tuple<bool, bool, int, QStringList> rows[] = { // batch, by the close box, answer
-            {false, false, vbNo, {kReplace, kStopNow, kDone}}, {false, false, vbYes, {kReplace, kStopNow, stopped}},
-            {false, true, vbNo, {kReplace, kStopAndClose, kDone}}, {false, true, vbYes, {kReplace, kStopAndClose}},
-            {true, false, vbYes, {replaceInBatch, kStopNow, batchStopped}},
-            {true, false, vbNo, {replaceInBatch, kStopNow, batchDone}},
-            {true, true, vbYes, {replaceInBatch, kStopAndClose}},
-        };
-        // clang-format on
-        for (const auto& [batch, byClose, answer, boxes] : rows) {
+        QTest::addRow("lock, Esc, No")
+            << false << false << int(vbNo) << QStringList{kReplace, kStopNow, kDone};
+        QTest::addRow("lock, Esc, Yes")
+            << false << false << int(vbYes) << QStringList{kReplace, kStopNow, stopped};
+        QTest::addRow("lock, close box, No")
+            << false << true << int(vbNo) << QStringList{kReplace, kStopAndClose, kDone};
+        QTest::addRow("lock, close box, Yes")
+            << false << true << int(vbYes) << QStringList{kReplace, kStopAndClose};
+        QTest::addRow("batch, Esc, Yes")
+            << true << false << int(vbYes) << QStringList{replaceInBatch, kStopNow, batchStopped};
+        QTest::addRow("batch, Esc, No")
+            << true << false << int(vbNo) << QStringList{replaceInBatch, kStopNow, batchDone};
+        QTest::addRow("batch, close box, Yes")
+            << true << true << int(vbYes) << QStringList{replaceInBatch, kStopAndClose};
+    }
+    void stopARun() {
+        QFETCH(bool, batch);
+        QFETCH(bool, byClose);
+        QFETCH(int, answer);
+        QFETCH(QStringList, boxes);
+        {
             DrivenProgress progress;
             CommandWindow w;
             // Locked by a lock: b.txt; by a batch: a.txt, gone.txt, b.txt and c.txt in turn. The
