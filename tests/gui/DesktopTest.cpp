@@ -139,8 +139,9 @@ private slots:
         }
     }
 
-    // Open Folder says when no file manager starts: when nothing could be started, or when the
-    // desktop's opener (a stand-in here) finds none and says so by its exit status.
+    // Open Folder says when no file manager starts: when nothing could be started, when the
+    // desktop's opener (a stand-in here) finds none and says so by its exit status, or when the
+    // opener is there but cannot start.
     void openFolderSaysWhenItFails() {
         CommandWindow w;
         const QString noFileManager("Error | 48 | No file manager could be started to open the "
@@ -154,18 +155,30 @@ private slots:
         const QByteArray path = qgetenv("PATH");
         const auto restorePath = qScopeGuard([&path] { qputenv("PATH", path); });
         qputenv("PATH", QFile::encodeName(bin.path()) + ':' + path);
-        for (const int status : {3, 0}) {
+        const struct {
+            const char* what;
+            QByteArray script;
+            bool runs, fails;
+        } openers[] = {
+            {"finds no file manager", "#!/bin/sh\nprintf %s \"$1\" > \"$0.args\"\nexit 3\n", true,
+             true},
+            {"opens the folder", "#!/bin/sh\nprintf %s \"$1\" > \"$0.args\"\nexit 0\n", true,
+             false},
+            {"cannot start", "#!/nonexistent/interpreter\n", false, true},
+        };
+        for (const auto& opener : openers) {
             MessageBoxes::clear();
-            writeBytes(bin.filePath("xdg-open"),
-                       "#!/bin/sh\nprintf %s \"$1\" > \"$0.args\"\nexit " +
-                           QByteArray::number(status) + "\n");
+            writeBytes(bin.filePath("xdg-open"), opener.script);
             QVERIFY(QFile::setPermissions(bin.filePath("xdg-open"),
                                           QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
             QFile::remove(bin.filePath("xdg-open.args"));
             w.click(w.c().lblOpenFolder);
-            QTRY_COMPARE(readBytes(bin.filePath("xdg-open.args")),
-                         QUrl::fromLocalFile(w.data.path()).toEncoded());
-            QTRY_COMPARE(messagesShown(), status == 0 ? QStringList{} : QStringList{noFileManager});
+            if (opener.runs) {
+                QTRY_COMPARE(readBytes(bin.filePath("xdg-open.args")),
+                             QUrl::fromLocalFile(w.data.path()).toEncoded());
+            }
+            QTRY_COMPARE(messagesShown(),
+                         opener.fails ? QStringList{noFileManager} : QStringList{});
         }
     }
 
