@@ -4,6 +4,8 @@
 #include "app/DesktopIdentity.h"
 
 #include <QGuiApplication>
+#include <QMessageBox>
+#include <QScopeGuard>
 #include <QSignalSpy>
 
 #include <algorithm>
@@ -156,6 +158,60 @@ private slots:
         dialog.close();
         w.activate(); // what the desktop does when the dialog goes
         QTRY_COMPARE(itemTexts(*w.c().File1), QStringList("while-dialog.txt"));
+    }
+
+    // Each legacy style shows its buttons, its default and its icon, and answers with the button
+    // pressed; Esc on a question answers No. The buttons decide whether a question is a choice.
+    void messageBoxButtons_data() {
+        QTest::addColumn<int>("style");
+        QTest::addColumn<QMessageBox::StandardButtons>("buttons");
+        QTest::addColumn<QMessageBox::StandardButton>("defaultButton");
+        QTest::addColumn<QMessageBox::Icon>("icon");
+        QTest::addColumn<QMessageBox::StandardButton>("pressed"); // NoButton: Esc
+        QTest::addColumn<int>("answer");
+        using B = QMessageBox;
+        QTest::addRow("information") << int(vbInformation) << B::StandardButtons(B::Ok) << B::Ok
+                                     << B::Information << B::Ok << int(vbOK);
+        QTest::addRow("OK, Cancel") << int(vbOKCancel) << (B::Ok | B::Cancel) << B::Ok << B::NoIcon
+                                    << B::Cancel << int(vbCancel);
+        QTest::addRow("Abort, Retry, Ignore")
+            << vbAbortRetryIgnore + vbCritical << (B::Abort | B::Retry | B::Ignore) << B::Abort
+            << B::Critical << B::Ignore << int(vbIgnore);
+        QTest::addRow("Yes, No, Cancel, the second the default")
+            << vbYesNoCancel + vbDefaultButton2 << (B::Yes | B::No | B::Cancel) << B::No
+            << B::NoIcon << B::Yes << int(vbYes);
+        QTest::addRow("question, Yes") << vbYesNo + vbQuestion << (B::Yes | B::No) << B::Yes
+                                       << B::Question << B::Yes << int(vbYes);
+        QTest::addRow("question, Esc") << vbYesNo + vbQuestion << (B::Yes | B::No) << B::Yes
+                                       << B::Question << B::NoButton << int(vbNo);
+        QTest::addRow("Retry, Cancel") << vbRetryCancel + vbExclamation << (B::Retry | B::Cancel)
+                                       << B::Retry << B::Warning << B::Retry << int(vbRetry);
+    }
+    void messageBoxButtons() {
+        QFETCH(int, style);
+        QFETCH(QMessageBox::StandardButtons, buttons);
+        QFETCH(QMessageBox::StandardButton, defaultButton);
+        QFETCH(QMessageBox::Icon, icon);
+        QFETCH(QMessageBox::StandardButton, pressed);
+        QFETCH(int, answer);
+        MessageBoxes::setTestMode(false);
+        const auto testMode = qScopeGuard([] { MessageBoxes::setTestMode(true); });
+        QMessageBox::StandardButtons shown;
+        QMessageBox::StandardButton shownDefault = QMessageBox::NoButton;
+        QMessageBox::Icon shownIcon = QMessageBox::NoIcon;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box != nullptr);
+            shown = box->standardButtons();
+            shownDefault = box->standardButton(box->defaultButton());
+            shownIcon = box->icon();
+            pressed == QMessageBox::NoButton ? QTest::keyClick(box, Qt::Key_Escape)
+                                             : box->button(pressed)->click();
+        });
+        QCOMPARE(MsgBox("Prompt", style, "Title"), answer);
+        QCOMPARE(shown, buttons);
+        QCOMPARE(shownDefault, defaultButton);
+        QCOMPARE(shownIcon, icon);
     }
 
     // "/" comes first and then the mounted volumes where files are kept: no system images, no
