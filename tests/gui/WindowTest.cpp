@@ -205,8 +205,13 @@ private slots:
             shown = box->standardButtons();
             shownDefault = box->standardButton(box->defaultButton());
             shownIcon = box->icon();
-            pressed == QMessageBox::NoButton ? QTest::keyClick(box, Qt::Key_Escape)
-                                             : box->button(pressed)->click();
+            if (pressed == QMessageBox::NoButton) {
+                QTest::keyClick(box, Qt::Key_Escape);
+            } else if (box->button(pressed) != nullptr) {
+                box->button(pressed)->click();
+            } else {
+                box->done(0); // the button is missing: the comparisons below say so
+            }
         });
         QCOMPARE(MsgBox("Prompt", style, "Title"), answer);
         QCOMPARE(shown, buttons);
