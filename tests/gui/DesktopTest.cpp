@@ -129,9 +129,8 @@ private slots:
             hand(w, route, QFile::decodeName(QFile::encodeName(w.data.path()) + '/' + path));
 
             QCOMPARE(messagesShown(),
-                     *box == 0 ? QStringList{}
-                               : QStringList{"Error | 64 | " +
-                                             QString(box).replace("<d>", w.data.path())});
+                     boxesIf(*box != 0,
+                             {"Error", vbInformation, QString(box).replace("<d>", w.data.path())}));
             const QString folder = *shown == 0 ? w.data.path() : w.file(shown);
             QCOMPARE((QStringList{w.c().Dir1->Path(), w.c().File1->Path(), w.c().File1->FileName(),
                                   w.c().lblFileFrom->text(), w.c().lblFileTo->text()}),
@@ -144,12 +143,12 @@ private slots:
     // opener is there but cannot start.
     void openFolderSaysWhenItFails() {
         CommandWindow w;
-        const QString noFileManager("Error | 48 | No file manager could be started to open the "
-                                    "folder " +
-                                    w.data.path() + ".");
+        const Box noFileManager{"Error", vbExclamation,
+                                "No file manager could be started to open the folder " +
+                                    w.data.path() + "."};
         setFolderLauncherForTesting([](const QString&) { return false; });
         w.click(w.c().lblOpenFolder);
-        QCOMPARE(messagesShown(), QStringList{noFileManager});
+        QCOMPARE(messagesShown(), Boxes{noFileManager});
         setFolderLauncherForTesting({});
         QTemporaryDir bin;
         const QByteArray path = qgetenv("PATH");
@@ -177,8 +176,7 @@ private slots:
                 QTRY_COMPARE(readBytes(bin.filePath("xdg-open.args")),
                              QUrl::fromLocalFile(w.data.path()).toEncoded());
             }
-            QTRY_COMPARE(messagesShown(),
-                         opener.fails ? QStringList{noFileManager} : QStringList{});
+            QTRY_COMPARE(messagesShown(), boxesIf(opener.fails, noFileManager));
         }
     }
 
@@ -198,19 +196,19 @@ private slots:
         const QImage unfocused = c.lblOpenFolder->grab().toImage();
         const auto listed = [&c] { return itemTexts(*c.File1).contains("new.txt"); };
         const auto lastBox = [] { return messagesShown().value(messagesShown().size() - 1); };
+        const Box help{"Info", vbInformation, frmMain::kHelpText};
+        const Box noSelection{"Ooops", vbInformation, "Please select an item."};
+        const Box confirm{"Remove Bookmarks", vbYesNo + vbQuestion, "Confirm action?"};
         const std::tuple<QWidget*, Qt::Key, std::function<bool()>> steps[] = {
             {c.vButton[1], Qt::Key_Space, [&] { return !c.vButton[1]->Collapsed(); }},
             {c.lblRefresh, Qt::Key_Space, listed},
             {c.lblOpenFolder, Qt::Key_Return,
              [&] { return launched == QStringList{w.data.path()}; }},
-            {c.Label1, Qt::Key_Enter,
-             [&] { return lastBox() == "Info | 64 | " + frmMain::kHelpText; }},
+            {c.Label1, Qt::Key_Enter, [&] { return lastBox() == help; }},
             {c.vButton[0], Qt::Key_Enter, [&] { return !c.vButton[0]->Collapsed(); }},
             {c.vButton[2], Qt::Key_Return, [&] { return c.frAutomated->isVisible(); }},
-            {c.lblRemoveSelectedItem, Qt::Key_Space,
-             [&] { return lastBox() == "Ooops | 64 | Please select an item."; }},
-            {c.Label2, Qt::Key_Return,
-             [&] { return lastBox() == "Remove Bookmarks | 36 | Confirm action?"; }},
+            {c.lblRemoveSelectedItem, Qt::Key_Space, [&] { return lastBox() == noSelection; }},
+            {c.Label2, Qt::Key_Return, [&] { return lastBox() == confirm; }},
         };
         for (const auto& [control, key, happened] : steps) {
             writeBytes(w.file("new.txt"), "n");

@@ -13,10 +13,11 @@ namespace kelvane::test {
 namespace {
 
 const QString kTitle = "Kelvane Pro 1.2 by www.kelvane.example";
-const QString kStopNow = "Please confirm | 36 | Stop the process now? The file being written will "
-                         "not be saved.";
-const QString kStopAndClose = "Please confirm | 36 | The process is not complete. Stop it and "
-                              "close the window? The file being written will not be saved.";
+const Box kStopNow{"Please confirm", vbYesNo + vbQuestion,
+                   "Stop the process now? The file being written will not be saved."};
+const Box kStopAndClose{"Please confirm", vbYesNo + vbQuestion,
+                        "The process is not complete. Stop it and close the window? The file "
+                        "being written will not be saved."};
 constexpr qsizetype kStep = 64 * 1024; // the engine's yield interval
 
 // Progress shown from the first yield, on a clock that stands at `now`, events at every yield.
@@ -116,37 +117,39 @@ private slots:
         QTest::addColumn<bool>("batch");
         QTest::addColumn<bool>("byClose"); // else by Esc
         QTest::addColumn<int>("answer");
-        QTest::addColumn<QStringList>("boxes");
-        const QString replaceInBatch("Please confirm | 36 | 1 target file exists and will be "
-                                     "replaced. Is this ok?");
-        const QString stopped("Stopped | 64 | Stopped. The process was not completed and no new "
-                              "file was saved.");
-        const QString batchStopped(
-            "Stopped | 64 | Stopped. Process not complete.\n\nLocked 1 of 4 files.\n\nSkipped:\n"
-            "<d>/gone.txt: source file not found.\n\nStopped while it was being locked (no new "
-            "file was saved):\n<d>/b.txt\n\nNot started:\n<d>/c.txt");
-        const QString batchDone("Done | 48 | Done. Process complete.\n\nLocked 3 of 4 files.\n\n"
-                                "Skipped:\n<d>/gone.txt: source file not found.");
+        QTest::addColumn<Boxes>("boxes"); // "<d>": the data folder
+        const Box replaceInBatch{"Please confirm", vbYesNo + vbQuestion,
+                                 "1 target file exists and will be replaced. Is this ok?"};
+        const Box stopped{"Stopped", vbInformation,
+                          "Stopped. The process was not completed and no new file was saved."};
+        const Box batchStopped{
+            "Stopped", vbInformation,
+            "Stopped. Process not complete.\n\nLocked 1 of 4 files.\n\nSkipped:\n<d>/gone.txt: "
+            "source file not found.\n\nStopped while it was being locked (no new file was "
+            "saved):\n<d>/b.txt\n\nNot started:\n<d>/c.txt"};
+        const Box batchDone{"Done", vbExclamation,
+                            "Done. Process complete.\n\nLocked 3 of 4 files.\n\nSkipped:\n"
+                            "<d>/gone.txt: source file not found."};
         QTest::addRow("lock, Esc, No")
-            << false << false << int(vbNo) << QStringList{kReplace, kStopNow, kDone};
+            << false << false << int(vbNo) << Boxes{kReplace, kStopNow, kDone};
         QTest::addRow("lock, Esc, Yes")
-            << false << false << int(vbYes) << QStringList{kReplace, kStopNow, stopped};
+            << false << false << int(vbYes) << Boxes{kReplace, kStopNow, stopped};
         QTest::addRow("lock, close box, No")
-            << false << true << int(vbNo) << QStringList{kReplace, kStopAndClose, kDone};
+            << false << true << int(vbNo) << Boxes{kReplace, kStopAndClose, kDone};
         QTest::addRow("lock, close box, Yes")
-            << false << true << int(vbYes) << QStringList{kReplace, kStopAndClose};
+            << false << true << int(vbYes) << Boxes{kReplace, kStopAndClose};
         QTest::addRow("batch, Esc, Yes")
-            << true << false << int(vbYes) << QStringList{replaceInBatch, kStopNow, batchStopped};
+            << true << false << int(vbYes) << Boxes{replaceInBatch, kStopNow, batchStopped};
         QTest::addRow("batch, Esc, No")
-            << true << false << int(vbNo) << QStringList{replaceInBatch, kStopNow, batchDone};
+            << true << false << int(vbNo) << Boxes{replaceInBatch, kStopNow, batchDone};
         QTest::addRow("batch, close box, Yes")
-            << true << true << int(vbYes) << QStringList{replaceInBatch, kStopAndClose};
+            << true << true << int(vbYes) << Boxes{replaceInBatch, kStopAndClose};
     }
     void stopARun() {
         QFETCH(bool, batch);
         QFETCH(bool, byClose);
         QFETCH(int, answer);
-        QFETCH(QStringList, boxes);
+        QFETCH(Boxes, boxes);
         {
             DrivenProgress progress;
             CommandWindow w;
@@ -213,7 +216,10 @@ private slots:
             QCoreApplication::processEvents();
 
             QCOMPARE(during, QStringList{});
-            QCOMPARE(messagesShown(), QStringList(boxes).replaceInStrings("<d>", w.data.path()));
+            for (Box& box : boxes) {
+                box.prompt.replace("<d>", w.data.path());
+            }
+            QCOMPARE(messagesShown(), boxes);
             QCOMPARE(w.files(), expected);
             QCOMPARE(w.items(), entries);
             QVERIFY(w.ready() && c.vButton[1]->Collapsed());

@@ -93,14 +93,17 @@ private slots:
     // detailed text. An existing output is replaced only with the user's consent, and a link in
     // its place is not written through.
     void apply() {
-        const QString complete = "Missing info | 64 | Please complete all the fields.";
-        const QString failed =
-            "Error | 48 | Something failed. Please notice that if you are trying to lock files in "
-            "a root drive (like c:), then the process may not be completed for security reasons. "
-            "Please try locating your files inside a folder. | Cannot write <d>/";
-        const QString special = "Error | 48 | The new file would take the place of a folder, "
-                                "device, pipe or socket. Please choose another name for the new "
-                                "file.";
+        const Box complete{"Missing info", vbInformation, "Please complete all the fields."};
+        const QString somethingFailed =
+            "Something failed. Please notice that if you are trying to lock files in a root drive "
+            "(like c:), then the process may not be completed for security reasons. Please try "
+            "locating your files inside a folder.";
+        const auto failed = [&](const QString& reason) { // "<d>": the data folder
+            return Box{"Error", vbExclamation, somethingFailed, "Cannot write <d>/" + reason};
+        };
+        const Box special{"Error", vbExclamation,
+                          "The new file would take the place of a folder, device, pipe or socket. "
+                          "Please choose another name for the new file."};
         const QString longPassword = QString("pass-word-").repeated(4000); // over 32,767
         const QByteArray vector = QByteArray::fromHex("ac247fa1764b16");
         const QByteArray chunks = QByteArray("0123456789abcdef").repeated(37'500);
@@ -115,26 +118,26 @@ private slots:
             const char* select;
             const char* output; // put in place of the derived one
             QString password;
-            QStringList boxes;
+            Boxes boxes;
             QByteArray written; // into the output
         } rows[] = {
             {None, "vector.txt", nullptr, "Password123", {kDone}, QByteArray::fromHex("d7ab32b3836088")},
             {None, "chunks_locked.txt", nullptr, "pw", {kDone}, chunks},
             {None, "empty.txt", nullptr, "pw", {kDone}, ""},
-            {None, "", nullptr, "", {"Missing info | 64 | Please select a valid file."}, {}},
+            {None, "", nullptr, "", {{"Missing info", vbInformation, "Please select a valid file."}}, {}},
             {None, "my.docs/README", nullptr, "pw", {kDone}, transformed("content", "pw")},
             {None, "report.txt", nullptr, "", {complete}, {}},
             {None, "report.txt", "", "pw", {complete}, {}},
-            {Deleted, "report.txt", nullptr, "pw", {"Error | 64 | Source file does not exist."}, {}},
-            {None, "report.txt", nullptr, "ab\u5bc6", {"Error | 48 | The password contains the "
+            {Deleted, "report.txt", nullptr, "pw", {{"Error", vbInformation, "Source file does not exist."}}, {}},
+            {None, "report.txt", nullptr, "ab\u5bc6", {{"Error", vbExclamation, "The password contains the "
              "character \"\u5bc6\", which cannot be used in a password. Please choose another "
-             "password."}, {}},
-            {None, "report.txt", "report.txt", "pw", {"Error | 48 | The new file would replace the "
-             "file to be processed itself. Please choose another name for the new file."}, {}},
+             "password."}}, {}},
+            {None, "report.txt", "report.txt", "pw", {{"Error", vbExclamation, "The new file would replace the "
+             "file to be processed itself. Please choose another name for the new file."}}, {}},
             {None, "report.txt", "no-such-folder/x.txt", "pw",
-             {failed + "no-such-folder/x.txt: No such file or directory."}, {}},
+             {failed("no-such-folder/x.txt: No such file or directory.")}, {}},
             {NoSpace, "report.txt", nullptr, "pw",
-             {failed + "report_locked.txt: No space left on device."}, {}},
+             {failed("report_locked.txt: No space left on device.")}, {}},
             {Existing, "report.txt", nullptr, "pw", {kReplace, kDone}, locked},
             {ExistingNo, "report.txt", nullptr, "pw", {kReplace}, {}},
             {ExistingLink, "report.txt", nullptr, "pw", {kReplace, kDone}, locked},
@@ -176,9 +179,13 @@ private slots:
             QTimer::singleShot(0, w.window.get(), [&] { wentBusy = w.window->isBusy(); });
             QTest::keyClick(w.c().txtPassword, Qt::Key_Return);
 
-            QCOMPARE(messagesShown(),
-                     QStringList(row.boxes).replaceInStrings("<d>", w.data.path()));
-            QCOMPARE(wentBusy, row.boxes.last() == kDone || row.boxes.last().startsWith(failed));
+            Boxes expectedBoxes = row.boxes;
+            for (Box& box : expectedBoxes) {
+                box.details.replace("<d>", w.data.path());
+            }
+            QCOMPARE(messagesShown(), expectedBoxes);
+            QCOMPARE(wentBusy,
+                     row.boxes.last() == kDone || row.boxes.last().prompt == somethingFailed);
             QVERIFY(w.ready());
             const QString output = w.c().lblFileTo->text();
             if (row.boxes.last() == kDone) {
@@ -233,10 +240,9 @@ private slots:
             QCOMPARE(seen, (QStringList{"Change Filename", "report_locked.txt",
                                         !output.isEmpty() ? "closed" : "open", typed}));
             QCOMPARE(messagesShown(),
-                     !output.isEmpty()
-                         ? QStringList{}
-                         : QStringList{"Missing Info | 64 | Please enter a valid filename (must "
-                                       "include an extension, no spaces and no rare characters."});
+                     boxesIf(output.isEmpty(), {"Missing Info", vbInformation,
+                                                "Please enter a valid filename (must include an "
+                                                "extension, no spaces and no rare characters."}));
             QCOMPARE(
                 w.c().lblFileTo->text(),
                 w.file("report_locked.txt/" + (output.isEmpty() ? "report_locked.txt" : output)));

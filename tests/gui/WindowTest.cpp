@@ -52,7 +52,7 @@ private slots:
         QCOMPARE(c.frAutomated->geometry(), kFrame);
         QCOMPARE(c.List1->count(), 0);
         QVERIFY(!QFile::exists(w.program.file("bookmarked.txt")));
-        QCOMPARE(messagesShown(), QStringList());
+        QCOMPARE(messagesShown(), Boxes());
         QCOMPARE(QGuiApplication::desktopFileName(), QString("org.kelvane.Kelvane"));
         for (const int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
             QCOMPARE(w.window.windowIcon().pixmap(size).size(), QSize(size, size));
@@ -72,19 +72,17 @@ private slots:
     // left in place and never overwritten.
     void listFileAtStartUp() {
         const QByteArray unreadable("/d/a.txt=/d/a_locked.txt\n\0\x01\x02", 28);
-        const QString notText("Bookmarked Files | 48 | The bookmark list <list> could not be read "
-                              "(the file is not a text file). ");
         // clang-format off
         const struct {
             QByteArray bytes;
             bool setAsideFails;
-            QStringList items, boxes;
+            QStringList items;
+            bool reported;
         } rows[] = {
             {"C:\\Docs\\caf\xe9 \x80.txt=C:\\x.txt\r\n\r\nx", false,
-             {"C:\\Docs\\caf\u00e9 \u20ac.txt=C:\\x.txt", "", "x"}, {}},
-            {unreadable, false, {}, {notText + "It has been kept as <aside> and the list starts empty."}},
-            {unreadable, true, {}, {notText + "It is left as it is, and changes to the list will not "
-                                              "be saved while it is there."}},
+             {"C:\\Docs\\caf\u00e9 \u20ac.txt=C:\\x.txt", "", "x"}, false},
+            {unreadable, false, {}, true},
+            {unreadable, true, {}, true},
         };
         // clang-format on
         for (const auto& row : rows) {
@@ -101,9 +99,16 @@ private slots:
             const QStringList aside = QDir(folder.path()).entryList({"bookmarked.txt.*"});
             const QString kept = aside.isEmpty() ? path : folder.file(aside[0]);
             QCOMPARE(itemTexts(*window.controls().List1), row.items);
-            QCOMPARE(messagesShown(), QStringList(row.boxes)
-                                          .replaceInStrings("<list>", path)
-                                          .replaceInStrings("<aside>", kept));
+            const QString after =
+                row.setAsideFails ? "It is left as it is, and changes to the list will not "
+                                    "be saved while it is there."
+                                  : "It has been kept as " + kept + " and the list starts empty.";
+            QCOMPARE(messagesShown(),
+                     boxesIf(row.reported, {"Bookmarked Files", vbExclamation,
+                                            "The bookmark list " + path +
+                                                " could not be read (the file is not a text "
+                                                "file). " +
+                                                after}));
             QCOMPARE(readBytes(kept), row.bytes);
             window.controls().List1->addItem("/d/x.txt=/d/x_locked.txt");
             QCOMPARE(window.SaveBookmarks(), !row.setAsideFails);
@@ -141,7 +146,7 @@ private slots:
         QCOMPARE(w.heldControls(false), (QStringList{"cmdApply", "cmdChangeOutputFilename",
                                                      "txtPassword", "File1", "Dir1", "Drive1"}));
         w.click(w.c().Label1);
-        QCOMPARE(messagesShown(), QStringList("Info | 64 | " + kHelp));
+        QCOMPARE(messagesShown(), (Boxes{{"Info", vbInformation, kHelp}}));
         QTRY_VERIFY_WITH_TIMEOUT(w.c().lblPleaseWait->isVisible(), 2000);
         QTRY_VERIFY_WITH_TIMEOUT(!w.c().lblPleaseWait->isVisible(), 2000);
         QTRY_VERIFY_WITH_TIMEOUT(w.c().lblPleaseWait->isVisible(), 2000);
