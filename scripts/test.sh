@@ -23,5 +23,5 @@ cmake --build "$checked" -j"$(nproc)"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:strict_string_checks=1 \
     LSAN_OPTIONS=suppressions="$root/scripts/leak-suppressions.txt":print_suppressions=0 \
     UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-    QT_QPA_PLATFORM=offscreen ctest --test-dir "$checked" --output-on-failure --no-tests=error \
+    QT_QPA_PLATFORM=offscreen ctest --test-dir "$checked" --output-on-failure --no-tests=error -j"$(nproc)" \
     -LE install
