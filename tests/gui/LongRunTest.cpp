@@ -61,6 +61,7 @@ private slots:
             {5000, 0, true, 0, 1000, "25%, file 2 of 3, 15 s left | 250"},
             {20000, 0, true, 0, 1000, "25%, file 2 of 3, 1 min left | 250"},
             {125000, 60000, true, 1000, 1000, "50%, file 2 of 3, 1 min 5 s left | 500"},
+            {3660000, 0, true, 1000, 1000, "50%, file 2 of 3, 1 h left | 500"},
             {5460000, 0, true, 1000, 1000, "50%, file 2 of 3, 1 h 30 min left | 500"},
         };
         // clang-format on
