@@ -504,6 +504,30 @@ TEST_F(Cli, LocksManyFilesAndTheBookmarksGoingOnPastEachRefusal) {
     }
 }
 
+// A source that goes after the run has begun (here while the password is awaited) is skipped
+// as the window skips it, not reported as a failure.
+TEST_F(Cli, LockAllSkipsASourceThatWentAfterTheRunBegan) {
+    write("a.txt", "a");
+    write("b.txt", "b");
+    windowList(QStringList{path("a.txt") + '=' + path("a_locked.txt"),
+                           path("b.txt") + '=' + path("b_locked.txt")});
+    ASSERT_EQ(::mkfifo(qPrintable(path("pw")), 0600), 0);
+    QProcess lockAll;
+    lockAll.start(program, {"bookmarks", "lock-all", "--password-file", path("pw")});
+    {
+        QFile password(path("pw")); // opens once the run reads the password
+        ASSERT_TRUE(password.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(QFile::remove(path("b.txt")));
+        ASSERT_EQ(password.write("pw\n"), 3);
+    }
+    ASSERT_TRUE(lockAll.waitForFinished(20000));
+    EXPECT_EQ(lockAll.exitCode(), 1);
+    EXPECT_EQ(lockAll.readAllStandardError(),
+              "Done. Process complete.\n\nLocked 1 of 2 files.\n\nSkipped:\n" +
+                  path("b.txt").toUtf8() + ": source file not found.\n");
+    EXPECT_EQ(read("a_locked.txt"), transformed("a", "pw"));
+}
+
 // What one program saves is what the other reads, and every refusal leaves the file as it was.
 TEST_F(Cli, BookmarksEditTheListTheWindowReads) {
     const QString d = QDir(dir.path()).canonicalPath();
