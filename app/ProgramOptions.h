@@ -23,6 +23,9 @@ public:
     Request request() const { return m_request; }
     // The files named on the command line, in order.
     const QStringList& files() const { return m_files; }
+    // The file the window opens: it works on one file at a time, so the first one named (a file
+    // manager's "Open with" on several files names them all). Empty when none is named.
+    QString fileToOpen() const { return m_files.value(0); }
     // Why the command line is refused, for Request::Usage.
     const QString& error() const { return m_error; }
 

@@ -69,9 +69,9 @@ int main(int argc, char* argv[]) {
     window.openWithin(window.screen()->availableGeometry());
     window.show();
     // A file named on the command line ("Open With" in a file manager) is selected as a click on
-    // it would; the window works on one file at a time, so that is the first one named.
-    if (!options.files().isEmpty()) {
-        kelvane::openPathWhenShown(window, options.files().front());
+    // it would.
+    if (!options.fileToOpen().isEmpty()) {
+        kelvane::openPathWhenShown(window, options.fileToOpen());
     }
     return QApplication::exec();
 }

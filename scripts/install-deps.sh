@@ -5,7 +5,7 @@
 set -euo pipefail
 
 packages=(
-    build-essential cmake pkg-config
+    build-essential clang cmake pkg-config
     qt6-base-dev qt6-qpa-plugins libgl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-dejavu-core

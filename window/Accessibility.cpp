@@ -88,13 +88,15 @@ QAccessibleInterface* describe(const QString& className, QObject* object) {
 
 } // namespace
 
-void describeForScreenReaders(frmMain& window) {
+void installScreenReaderInterfaces() {
     static const bool installed = [] {
         QAccessible::installFactory(&describe);
         return true;
     }();
     Q_UNUSED(installed);
+}
 
+void describeForScreenReaders(frmMain& window) {
     const MainControls& c = window.controls();
     // A line edit is named by the label whose buddy it is, whatever that label reads now.
     c.lblFilePassword_Caption->setBuddy(c.txtPassword);

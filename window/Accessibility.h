@@ -11,4 +11,9 @@ class frmMain;
 // that can be pressed.
 void describeForScreenReaders(frmMain& window);
 
+// Makes the mode buttons and labels describe themselves as above. It must come before the first
+// control is built: a label that is given its text asks for its description at once, and keeps
+// the one it gets.
+void installScreenReaderInterfaces();
+
 } // namespace kelvane

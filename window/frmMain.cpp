@@ -59,6 +59,7 @@ constexpr int kPleaseWaitInterval = 700;
 frmMain::frmMain(QWidget* parent)
     : QWidget(parent), m_vFile(std::make_unique<vFile>()), m_vParser(std::make_unique<vParser>()),
       m_vTools(std::make_unique<vTools>()) {
+    installScreenReaderInterfaces();
     bindControls();
     const layout::FormDesign& design = layout::mainWindowDesign();
     m_scroller = new FormScroller(*this, QSize(FormBuilder::pixels(design.clientWidth),

@@ -48,6 +48,7 @@ TEST(ProgramOptions, ReadsHelpVersionAndFilesAndLeavesTheToolkitItsOptions) {
         const ProgramOptions options = ProgramOptions::parse(arguments, row.toolkit);
         EXPECT_EQ(options.request(), row.request);
         EXPECT_EQ(options.files(), row.files);
+        EXPECT_EQ(options.fileToOpen(), row.files.value(0)); // the first one named
         EXPECT_EQ(options.error().toStdString(), row.error);
     }
 }

@@ -14,10 +14,12 @@
 #include <QProcess>
 #include <QRegularExpression>
 
+#include <csignal>
 #include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
+#include <sys/resource.h>
 #include <termios.h>
 #include <unistd.h>
 #include <utmp.h>
@@ -40,10 +42,13 @@ struct Call {
     QString arguments{};
     QByteArray input{}; // standard input, unless it is the terminal
     Terminal terminal = Terminal::None;
-    QByteArray typed{};      // on a terminal: the entry typed at each prompt, one a line
-    bool readerGone = false; // standard output is a pipe whose reader has closed it
-    QList<QByteArray> raw{}; // the arguments as bytes, in place of `arguments`
-    QList<int> closed{};     // standard descriptors the tool starts without
+    QByteArray typed{};            // on a terminal: the entry typed at each prompt, one a line
+    bool readerGone = false;       // standard output is a pipe whose reader has closed it
+    QList<QByteArray> raw{};       // the arguments as bytes, in place of `arguments`
+    QList<int> closed{};           // standard descriptors the tool starts without
+    QByteArray laterInput{};       // written to standard input after a pause
+    bool nonBlockingInput = false; // standard input in non-blocking mode, as some shells leave it
+    rlim_t fileSizeLimit = RLIM_INFINITY; // beyond it a write fails with EFBIG
 };
 
 struct Outcome {
@@ -93,6 +98,14 @@ protected:
             for (const int fd : call.closed) {
                 ::close(fd);
             }
+            if (call.nonBlockingInput) {
+                ::fcntl(STDIN_FILENO, F_SETFL, ::fcntl(STDIN_FILENO, F_GETFL) | O_NONBLOCK);
+            }
+            if (call.fileSizeLimit != RLIM_INFINITY) {
+                ::signal(SIGXFSZ, SIG_IGN);
+                const rlimit limit{call.fileSizeLimit, call.fileSizeLimit};
+                ::setrlimit(RLIMIT_FSIZE, &limit);
+            }
             if (!call.raw.isEmpty()) {
                 ::setsid();
                 ::execv(rawArgv[0], rawArgv.data());
@@ -113,6 +126,11 @@ protected:
         process.start(program, call.arguments.split(' ', Qt::SkipEmptyParts));
         if (!call.closed.contains(STDIN_FILENO)) {
             process.write(call.input);
+        }
+        if (!call.laterInput.isEmpty()) {
+            process.waitForBytesWritten(5000);
+            process.waitForFinished(300); // a pause, unless the run ends before it
+            process.write(call.laterInput);
         }
         process.closeWriteChannel();
         Outcome result;
@@ -175,6 +193,8 @@ TEST_F(Cli, RefusesWithOneLineAndItsExitCodeLeavingEveryFileAsItWas) {
     write("existing.txt", "old content");
     ASSERT_TRUE(QFile::link(dir.filePath("nowhere"), dir.filePath("dangling")));
     write("long.pw", QByteArray("a").repeated(18'000'000) + '\n'); // its seed overflows
+    write("empty.pw", "\r\n");
+    write("unusable.pw", "pass\xc5\x91\n");
     const auto before = state();
     const struct {
         const char* arguments;
@@ -199,6 +219,10 @@ TEST_F(Cli, RefusesWithOneLineAndItsExitCodeLeavingEveryFileAsItWas) {
          "The password holds the character \"\xc5\x91\" (U+0151), which has no code in the "
          "Windows-1252 character set.",
          "pass\xc5\x91\n"},
+        {"lock report.txt --password-file empty.pw", 4, "The password is empty."},
+        {"lock report.txt -o existing.txt --force --password-file unusable.pw", 4,
+         "The password holds the character \"\xc5\x91\" (U+0151), which has no code in the "
+         "Windows-1252 character set."},
         {"lock report.txt --password-file /dev/zero", 4,
          "The password in the file \"/dev/zero\" is too long: a password has at most 8421504 "
          "characters."},
@@ -249,39 +273,37 @@ TEST_F(Cli, RefusesWithOneLineAndItsExitCodeLeavingEveryFileAsItWas) {
 TEST_F(Cli, AsksOnTheTerminalWithoutEcho) {
     using enum Terminal;
     write("b.txt", "bravo");
-    enum Data { Empty, Source, Locked, Missing, Stream, LockedStream };
-    const QByteArray stream = randomBytes(10 * kMiB);
-    const QByteArray data[] = {"",          kSource, lockedWith("tango"),
-                               "<missing>", stream,  transformed(stream, "tango")};
+    const QByteArray stream = randomBytes(10 * kMiB), lockedStream = transformed(stream, "tango");
+    const QByteArray locked = lockedWith("tango"), none = "<missing>";
     const struct {
         Terminal terminal;
         const char* arguments;
         const char* typed;
         int exitCode, prompts;
         const char* message; // part of what the terminal shows
-        Data in, out, holds; // standard input and output unless they are the terminal; "out"
+        QByteArray in, out;  // standard input and output unless they are the terminal
+        QByteArray holds;    // the file "out" afterwards
     } rows[] = {
-        {Whole, "lock report.txt -o out", "tango\ntango", 0, 2, "", Empty, Empty, Locked},
-        {Whole, "lock report.txt -o out", "tango\ntango-71", 4, 2, "not match", Empty, Empty,
-         Missing},
-        {Whole, "lock report.txt -o out", "\x03", -1, 1, "Password: ", Empty, Empty, Missing},
-        {PromptOnly, "lock - -o -", "tango\ntango", 0, 2, "", Stream, LockedStream, Missing},
-        {PromptOnly, "unlock - -o -", "tango", 0, 1, "", LockedStream, Stream, Missing},
-        {PromptOnly, "lock report.txt b.txt", "tango\ntango", 0, 2, "", Empty, Empty, Missing},
-        {PromptOnly, "lock - -o out", "tango\ntango", 0, 2, "", Source, Empty, Locked},
+        {Whole, "lock report.txt -o out", "tango\ntango", 0, 2, "", {}, {}, locked},
+        {Whole, "lock report.txt -o out", "tango\ntango-71", 4, 2, "not match", {}, {}, none},
+        {Whole, "lock report.txt -o out", "\x03", -1, 1, "Password: ", {}, {}, none},
+        {PromptOnly, "lock - -o -", "tango\ntango", 0, 2, "", stream, lockedStream, none},
+        {PromptOnly, "unlock - -o -", "tango", 0, 1, "", lockedStream, stream, none},
+        {PromptOnly, "lock report.txt b.txt", "tango\ntango", 0, 2, "", {}, {}, none},
+        {PromptOnly, "lock - -o out", "tango\ntango", 0, 2, "", kSource, {}, locked},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.arguments + std::string(" typing ") + row.typed);
         QFile::remove(path("out"));
         const Outcome result = launch({.arguments = row.arguments,
-                                       .input = data[row.in],
+                                       .input = row.in,
                                        .terminal = row.terminal,
                                        .typed = row.typed});
         EXPECT_EQ(result.exitCode, row.exitCode) << result.err.constData();
         EXPECT_EQ(result.prompts, row.prompts) << result.err.constData();
         EXPECT_FALSE(result.err.contains("tango") || result.err.contains("ocking"));
         EXPECT_TRUE(result.err.contains(row.message) && result.echoOnAfterwards);
-        EXPECT_TRUE(result.out == data[row.out] && read("out") == data[row.holds]);
+        EXPECT_TRUE(result.out == row.out && read("out") == row.holds);
     }
     EXPECT_EQ(read("b_locked.txt"), transformed("bravo", "tango"));
     // Made from a pipe (the last row), the file has no source to take its permissions from: it
@@ -294,21 +316,66 @@ TEST_F(Cli, AsksOnTheTerminalWithoutEcho) {
 TEST_F(Cli, ShowsProgressOnlyOnATerminalAndClearsIt) {
     write("big.bin", QByteArray(64 * kMiB, '\0'));
     write("pw", "pw");
-    const std::tuple<Terminal, const char*, bool> rows[] = {
+    const struct {
+        Terminal terminal;
+        const char* arguments;
+        bool shown;
+    } rows[] = {
         {Terminal::Whole, "lock big.bin -o a --password-file pw", true},
         {Terminal::Whole, "lock big.bin -o b --password-file pw -q", false},
         {Terminal::None, "lock big.bin -o c --password-file pw", false},
     };
-    for (const auto& [terminal, arguments, shown] : rows) {
-        SCOPED_TRACE(arguments);
-        const Outcome result = launch({.arguments = arguments, .terminal = terminal});
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.arguments);
+        const Outcome result = launch({.arguments = row.arguments, .terminal = row.terminal});
         EXPECT_EQ(result.exitCode, 0) << result.err.constData();
         EXPECT_EQ(result.err.startsWith("\rLocking 0%") && result.err.endsWith(" \r") &&
                       !result.err.contains('\n'),
-                  shown)
+                  row.shown)
             << result.err.constData();
-        EXPECT_EQ(result.err.isEmpty(), !shown);
+        EXPECT_EQ(result.err.isEmpty(), !row.shown);
     }
+}
+
+// A stream that arrives slowly on a non-blocking standard input (as some shells and ssh leave
+// it) is waited for: "no data yet" is not its end.
+TEST_F(Cli, WaitsForAStreamThatArrivesSlowly) {
+    write("pw", "pw\n");
+    const Outcome result = launch({.arguments = "lock - -o out --password-file pw",
+                                   .input = kSource.first(1000),
+                                   .laterInput = kSource.sliced(1000),
+                                   .nonBlockingInput = true});
+    EXPECT_EQ(result.exitCode, 0) << result.err.constData();
+    EXPECT_EQ(read("out"), lockedWith("pw"));
+}
+
+// A file streamed to standard output is checked again at its end: rewritten in place while the
+// reader holds the run back, it fails the run.
+TEST_F(Cli, ASourceStreamedToStandardOutputIsCheckedAtItsEnd) {
+    write("pw", "pw\n");
+    write("big.bin", randomBytes(4 * kMiB));
+    int ends[2];
+    ASSERT_EQ(::pipe2(ends, O_CLOEXEC), 0);
+    QProcess process;
+    process.setWorkingDirectory(dir.path());
+    process.setChildProcessModifier([&ends] { ::dup2(ends[1], STDOUT_FILENO); });
+    process.start(program, {"unlock", "big.bin", "-o", "-", "--password-file", "pw"});
+    ::close(ends[1]);
+    char buffer[65536];
+    EXPECT_EQ(::read(ends[0], buffer, 1), 1); // the source is open and being read
+    {
+        QFile file(path("big.bin"));
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite) && file.write("X") == 1);
+        file.setFileTime(QDateTime::currentDateTime().addSecs(-60),
+                         QFileDevice::FileModificationTime);
+    }
+    while (::read(ends[0], buffer, sizeof buffer) > 0) {
+    }
+    ::close(ends[0]);
+    ASSERT_TRUE(process.waitForFinished(20000));
+    EXPECT_EQ(process.exitCode(), 1);
+    EXPECT_EQ(process.readAllStandardError(),
+              "kelvane-cli: Cannot read \"big.bin\": it changed while it was being read.\n");
 }
 
 // Binary output to a terminal is refused unless forced; a reader that has gone is a failure.
@@ -326,92 +393,178 @@ TEST_F(Cli, RefusesATerminalAsStandardOutputAndReportsAGoneReader) {
               0);
 }
 
-// Sources a.txt, b.txt, c.txt and sub/a.txt in the folder <d>, locked with "pw" from standard
-// input, as named on the command line or as the bookmarks in `list` ("source=output", joined by
-// ";"), saved by the window. The exit code is the worst one met. Each output named in `written`
-// ("output=source") holds its source locked; every other file, and the list, are as they were.
+// Sources a.txt, b.txt, c.txt, sub/a.txt and big.bin, locked with "pw" from standard input, as
+// named on the command line or as the bookmarks of the list the window saved. The exit code is
+// the worst one met. Each output written holds its source locked; every other file, and the
+// list, are as they were.
 TEST_F(Cli, LocksManyFilesAndTheBookmarksGoingOnPastEachRefusal) {
+    struct Bookmark {
+        QString source, output;
+    };
+    struct Written {
+        QString output, source;
+    };
+    const QString d = dir.path();
     const struct {
-        const char* arguments;
-        const char* list;
-        const char* existing; // files there before, holding "old"
+        QString arguments;
+        std::vector<Bookmark> list;
+        QStringList existing; // files there before, holding "old"
         int exitCode;
-        const char* err;
-        const char* written;
+        QString err;
+        std::vector<Written> written;
+        rlim_t fileSizeLimit = RLIM_INFINITY;
     } rows[] = {
-        {"lock a.txt b.txt missing.txt sub/a.txt", "", "b_locked.txt", 3,
+        {"lock a.txt b.txt missing.txt sub/a.txt",
+         {},
+         {"b_locked.txt"},
+         3,
          "kelvane-cli: The output \"b_locked.txt\" already exists; use --force to replace it.\n"
          "kelvane-cli: Cannot read \"missing.txt\": No such file or directory.\n"
          "locked 2 of 4 files\n",
-         "a_locked.txt=a.txt;sub/a_locked.txt=sub/a.txt"},
-        {"lock a.txt b.txt --output-dir out -q", "", "out/keep", 0, "",
-         "out/a_locked.txt=a.txt;out/b_locked.txt=b.txt"},
-        {"lock a.txt sub/a.txt --output-dir out/", "", "out/keep", 3,
+         {{"a_locked.txt", "a.txt"}, {"sub/a_locked.txt", "sub/a.txt"}}},
+        {"lock a.txt b.txt --output-dir out -q",
+         {},
+         {"out/keep"},
+         0,
+         "",
+         {{"out/a_locked.txt", "a.txt"}, {"out/b_locked.txt", "b.txt"}}},
+        {"lock a.txt sub/a.txt --output-dir out/",
+         {},
+         {"out/keep"},
+         3,
          "kelvane-cli: The output \"out/a_locked.txt\" is also the output of an earlier "
          "SOURCE.\nlocked 1 of 2 files\n",
-         "out/a_locked.txt=a.txt"},
-        {"lock a.txt a_locked.txt --force", "", "a_locked.txt", 3,
-         "kelvane-cli: The output \"a_locked.txt\" is another SOURCE of this run, which it would "
-         "overwrite.\nlocked 1 of 2 files\n",
-         "a_locked_locked.txt=a_locked.txt"},
-        {"bookmarks lock-all", "a.txt=a_locked.txt;gone.txt=gone_locked.txt", "", 1,
-         "Done. Process complete.\n\nLocked 1 of 2 files.\n\nSkipped:\n<d>/gone.txt: source "
-         "file not found.\n",
-         "a_locked.txt=a.txt"},
-        {"bookmarks lock-all", "a.txt=a_locked.txt;b.txt=b_locked.txt", "a_locked.txt;b_locked.txt",
+         {{"out/a_locked.txt", "a.txt"}}},
+        {"lock a.txt a_locked.txt --force",
+         {},
+         {"a_locked.txt"},
          3,
-         "kelvane-cli: 2 target files exist and would be replaced: \"<d>/a_locked.txt\", "
-         "\"<d>/b_locked.txt\". Use --force to replace them; nothing was locked.\n",
-         ""},
-        {"bookmarks lock-all --force -q", "a.txt=a_locked.txt;b.txt=b_locked.txt", "b_locked.txt",
-         0, "", "a_locked.txt=a.txt;b_locked.txt=b.txt"},
-        {"bookmarks lock-all", "a.txt=b.txt;b.txt=d.txt;c.txt=c.txt;c.txt=d.txt", "", 3,
-         "Done. Process complete.\n\nLocked 1 of 4 files.\n\nSkipped:\n<d>/a.txt: the output is "
-         "the file another bookmark locks, which would be overwritten.\n<d>/c.txt: the output "
-         "is the source file itself.\n<d>/c.txt: an earlier bookmark writes the same output "
-         "file.\n",
-         "d.txt=b.txt"},
-        {"bookmarks lock-all", "", "", 3, "kelvane-cli: There are no files to lock.\n", ""},
+         "kelvane-cli: The output \"a_locked.txt\" is another SOURCE of this run, which it "
+         "would overwrite.\nlocked 1 of 2 files\n",
+         {{"a_locked_locked.txt", "a_locked.txt"}}},
+        {"lock a.txt big.bin",
+         {},
+         {},
+         1,
+         "kelvane-cli: Cannot write \"big_locked.bin\": File too large.\nlocked 1 of 2 files\n",
+         {{"a_locked.txt", "a.txt"}},
+         kMiB},
+        {"bookmarks lock-all -q",
+         {{"a.txt", "a_locked.txt"}, {"gone.txt", "gone_locked.txt"}},
+         {},
+         1,
+         "Done. Process complete.\n\nLocked 1 of 2 files.\n\nSkipped:\n" + d +
+             "/gone.txt: source file not found.\n",
+         {{"a_locked.txt", "a.txt"}}},
+        {"bookmarks lock-all",
+         {{"a.txt", "a_locked.txt"}, {"b.txt", "b_locked.txt"}},
+         {"a_locked.txt", "b_locked.txt"},
+         3,
+         "kelvane-cli: 2 target files exist and would be replaced: \"" + d + "/a_locked.txt\", \"" +
+             d + "/b_locked.txt\". Use --force to replace them; nothing was locked.\n",
+         {}},
+        {"bookmarks lock-all",
+         {{"a.txt", "a_locked.txt"}, {"b.txt", "b_locked.txt"}},
+         {"b_locked.txt"},
+         3,
+         "kelvane-cli: 1 target file exists and would be replaced: \"" + d +
+             "/b_locked.txt\". Use --force to replace it; nothing was locked.\n",
+         {}},
+        {"bookmarks lock-all --force -q",
+         {{"a.txt", "a_locked.txt"}, {"b.txt", "b_locked.txt"}},
+         {"b_locked.txt"},
+         0,
+         "",
+         {{"a_locked.txt", "a.txt"}, {"b_locked.txt", "b.txt"}}},
+        {"bookmarks lock-all",
+         {{"a.txt", "a_locked.txt"}, {"c.txt", "c_locked.txt"}},
+         {},
+         0,
+         "Done. Process complete.\n",
+         {{"a_locked.txt", "a.txt"}, {"c_locked.txt", "c.txt"}}},
+        {"bookmarks lock-all",
+         {{"a.txt", "b.txt"}, {"b.txt", "d.txt"}, {"c.txt", "c.txt"}, {"c.txt", "d.txt"}},
+         {},
+         3,
+         "Done. Process complete.\n\nLocked 1 of 4 files.\n\nSkipped:\n" + d +
+             "/a.txt: the output is the file another bookmark locks, which would be "
+             "overwritten.\n" +
+             d + "/c.txt: the output is the source file itself.\n" + d +
+             "/c.txt: an earlier bookmark writes the same output file.\n",
+         {{"d.txt", "b.txt"}}},
+        {"bookmarks lock-all", {}, {}, 3, "kelvane-cli: There are no files to lock.\n", {}},
         // alias is a link to the folder sub: two outputs that do not exist yet meet there.
-        {"lock sub/x.txt alias/x_unlocked.txt --force", "", "sub/x.txt;sub/x_unlocked.txt", 3,
+        {"lock sub/x.txt alias/x_unlocked.txt --force",
+         {},
+         {"sub/x.txt", "sub/x_unlocked.txt"},
+         3,
          "kelvane-cli: The output \"alias/x_locked.txt\" is also the output of an earlier "
          "SOURCE.\nlocked 1 of 2 files\n",
-         "sub/x_locked.txt=sub/x.txt"},
-        {"bookmarks lock-all", "a.txt=sub/o.txt;b.txt=alias/o.txt", "", 3,
-         "Done. Process complete.\n\nLocked 1 of 2 files.\n\nSkipped:\n<d>/b.txt: an earlier "
-         "bookmark writes the same output file.\n",
-         "sub/o.txt=a.txt"},
+         {{"sub/x_locked.txt", "sub/x.txt"}}},
+        {"bookmarks lock-all",
+         {{"a.txt", "sub/o.txt"}, {"b.txt", "alias/o.txt"}},
+         {},
+         3,
+         "Done. Process complete.\n\nLocked 1 of 2 files.\n\nSkipped:\n" + d +
+             "/b.txt: an earlier bookmark writes the same output file.\n",
+         {{"sub/o.txt", "a.txt"}}},
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.arguments + std::string(" ") + row.list);
+        SCOPED_TRACE(row.arguments.toStdString());
         QDir(dir.path()).removeRecursively();
         for (const char* name : {"a.txt", "b.txt", "c.txt", "sub/a.txt"}) {
             write(name, name);
         }
+        write("big.bin", QByteArray(2 * kMiB, 'b'));
         ASSERT_TRUE(QFile::link(path("sub"), path("alias")));
-        for (const QString& name : QString(row.existing).split(';', Qt::SkipEmptyParts)) {
+        for (const QString& name : row.existing) {
             write(name, "old");
         }
         QStringList entries;
-        for (const QString& entry : QString(row.list).split(';', Qt::SkipEmptyParts)) {
-            entries.append(path(entry.section('=', 0, 0)) + '=' + path(entry.section('=', 1)));
+        for (const Bookmark& bookmark : row.list) {
+            entries.append(path(bookmark.source) + '=' + path(bookmark.output));
         }
         windowList(entries);
         auto expected = state();
         const QByteArray list = read(listFile);
-        const Outcome result = run(row.arguments + QString(" --password-stdin"), "pw\n");
+        const Outcome result = launch({.arguments = row.arguments + " --password-stdin",
+                                       .input = "pw\n",
+                                       .fileSizeLimit = row.fileSizeLimit});
         EXPECT_EQ(result.exitCode, row.exitCode);
-        EXPECT_EQ(result.err, QString(row.err).replace("<d>", dir.path()).toUtf8());
-        for (const QString& entry : QString(row.written).split(';', Qt::SkipEmptyParts)) {
-            const QString output = entry.section('=', 0, 0);
-            EXPECT_EQ(read(output), transformed(read(entry.section('=', 1)), "pw"));
-            if (!output.contains('/')) {
-                expected[output] = state().value(output);
+        EXPECT_EQ(result.err, row.err.toUtf8());
+        for (const Written& written : row.written) {
+            EXPECT_EQ(read(written.output), transformed(read(written.source), "pw"));
+            if (!written.output.contains('/')) {
+                expected[written.output] = state().value(written.output);
             }
         }
         EXPECT_EQ(state(), expected);
         EXPECT_EQ(read(listFile), list);
     }
+}
+
+// A source that goes after the run has begun (here while the password is awaited) is skipped
+// as the window skips it, not reported as a failure.
+TEST_F(Cli, LockAllSkipsASourceThatWentAfterTheRunBegan) {
+    write("a.txt", "a");
+    write("b.txt", "b");
+    windowList(QStringList{path("a.txt") + '=' + path("a_locked.txt"),
+                           path("b.txt") + '=' + path("b_locked.txt")});
+    ASSERT_EQ(::mkfifo(qPrintable(path("pw")), 0600), 0);
+    QProcess lockAll;
+    lockAll.start(program, {"bookmarks", "lock-all", "--password-file", path("pw")});
+    {
+        QFile password(path("pw")); // opens once the run reads the password
+        ASSERT_TRUE(password.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(QFile::remove(path("b.txt")));
+        ASSERT_EQ(password.write("pw\n"), 3);
+    }
+    ASSERT_TRUE(lockAll.waitForFinished(20000));
+    EXPECT_EQ(lockAll.exitCode(), 1);
+    EXPECT_EQ(lockAll.readAllStandardError(),
+              "Done. Process complete.\n\nLocked 1 of 2 files.\n\nSkipped:\n" +
+                  path("b.txt").toUtf8() + ": source file not found.\n");
+    EXPECT_EQ(read("a_locked.txt"), transformed("a", "pw"));
 }
 
 // What one program saves is what the other reads, and every refusal leaves the file as it was.
@@ -540,18 +693,20 @@ TEST_F(Cli, TakesTheFirstLineWithoutItsLineEndByEveryRoute) {
     write("target.txt", "target");
     ASSERT_TRUE(QFile::link(path("target.txt"), path("a")) &&
                 QFile::link(path("nowhere"), path("b")));
-    const std::pair<QByteArray, QString> rows[] = {
-        {"pw\r\nother\n", "pw"},
-        {"pw\n\n", "pw"},
-        {"p\rw\r\n", "p\rw"},
-        {"\xe2\x82\xac\xc3\xa9\n", QStringLiteral("\u20ac\u00e9")}};
-    for (const auto& [given, password] : rows) {
-        SCOPED_TRACE(given.toStdString());
-        write("pw.txt", given);
-        EXPECT_EQ(run("lock report.txt -o a --force --password-stdin", given).exitCode, 0);
+    const struct {
+        QByteArray given;
+        QString password;
+    } rows[] = {{"pw\r\nother\n", "pw"},
+                {"pw\n\n", "pw"},
+                {"p\rw\r\n", "p\rw"},
+                {"\xe2\x82\xac\xc3\xa9\n", QStringLiteral("\u20ac\u00e9")}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.given.toStdString());
+        write("pw.txt", row.given);
+        EXPECT_EQ(run("lock report.txt -o a --force --password-stdin", row.given).exitCode, 0);
         EXPECT_EQ(run("lock report.txt -o b --force --password-file pw.txt").exitCode, 0);
-        EXPECT_EQ(read("a"), lockedWith(password));
-        EXPECT_EQ(read("b"), lockedWith(password));
+        EXPECT_EQ(read("a"), lockedWith(row.password));
+        EXPECT_EQ(read("b"), lockedWith(row.password));
     }
     EXPECT_FALSE(QFileInfo(path("a")).isSymLink() || QFileInfo(path("b")).isSymLink());
     EXPECT_EQ(read("target.txt"), "target");

@@ -16,10 +16,10 @@ TEST(BatchReport, ListsEightOfEachKindAndCountsTheRest) {
     } rows[] = {
         {3, 3, 0, 0, "Done. Process complete."},
         {1, 0, 1, 0, "Done. Process complete.\n\nLocked 0 of 1 file.\n\nSkipped:\ns1: r"},
-        {22, 1, 8, 13,
+        {22, 1, 9, 12,
          "Done. Process complete.\n\nLocked 1 of 22 files.\n\nSkipped:\ns1: r\ns2: r\ns3: r\ns4: "
-         "r\ns5: r\ns6: r\ns7: r\ns8: r\n\nFailed:\nf1: e\nf2: e\nf3: e\nf4: e\nf5: e\nf6: e\n"
-         "f7: e\nf8: e\nand 5 more."},
+         "r\ns5: r\ns6: r\ns7: r\ns8: r\nand 1 more.\n\nFailed:\nf1: e\nf2: e\nf3: e\nf4: e\n"
+         "f5: e\nf6: e\nf7: e\nf8: e\nand 4 more."},
     };
     for (const auto& row : rows) {
         BatchReport report(row.entries);

@@ -21,19 +21,6 @@ TEST(PathHelpers, GetExtension) {
     }
 }
 
-TEST(PathHelpers, InstrRev) {
-    const std::tuple<const char*, const char*, int, int, int> cases[] = {
-        {"a\\b\\c", "\\", -1, 0, 4}, {"a\\b\\c", "\\", 3, 0, 2}, {"abc", "x", -1, 0, 0},
-        {"abc", "abcd", -1, 0, 0},   {"abc", "b", 5, 0, 0},      {"abc", "b", 0, 0, 0},
-        {"abc", "b", -2, 0, 0},      {"ABC", "b", -1, 0, 0},     {"ABC", "b", -1, 1, 2},
-        {"abc", "", -1, 0, 3},       {"", "", -1, 0, 0},         {"abc", "bc", 3, 0, 2},
-    };
-    for (const auto& [check, match, start, compare, result] : cases) {
-        EXPECT_EQ(InstrRev(check, match, start, compare), result)
-            << check << " / " << match << " / " << start << " / " << compare;
-    }
-}
-
 // Each source path with its lock and its unlock name. The folder part never changes: dots and
 // markers in folder names stay where they are.
 TEST(OutputName, LockAndUnlockRules) {

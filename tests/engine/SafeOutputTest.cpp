@@ -47,10 +47,13 @@ protected:
 // dangling link is replaced by the new file itself. A link's target is never written, created or
 // changed in mode, and nothing else is left in the folder.
 TEST_F(SafeOutput, ReplacesOnlyWithConsentAndNeverWritesThroughALink) {
-    const std::function<void()> appear[] = {
-        [&] { write("out.bin", "someone else's"); },
-        [&] { QFile::link(path("victim.txt"), path("out.bin")); },
-        [&] { QFile::link(path("nowhere.txt"), path("out.bin")); },
+    const struct {
+        const char* what;
+        std::function<void()> appear;
+    } outputs[] = {
+        {"a file", [&] { write("out.bin", "someone else's"); }},
+        {"a live link", [&] { QFile::link(path("victim.txt"), path("out.bin")); }},
+        {"a dangling link", [&] { QFile::link(path("nowhere.txt"), path("out.bin")); }},
     };
     QFile::setPermissions(source, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
                                       QFile::ReadOther);
@@ -60,29 +63,37 @@ TEST_F(SafeOutput, ReplacesOnlyWithConsentAndNeverWritesThroughALink) {
         now.removeIf([](const auto& entry) { return entry.key().startsWith(".kelvane-"); });
         return now;
     };
-    for (int run = 0; run < 8 * int(std::size(appear)); ++run) {
-        const bool unnamed = run & 1, duringTheRun = run & 2, consent = run & 4;
-        SCOPED_TRACE(testing::Message() << "unnamed " << unnamed << " during " << duringTheRun
-                                        << " consent " << consent << " case " << run / 8);
-        write("victim.txt", "victim");
-        QFile::setPermissions(path("victim.txt"), QFile::ReadOwner | QFile::WriteOwner);
-        QFile::remove(path("out.bin"));
-        OutputFaults faults(unnamed);
-        if (!duringTheRun) {
-            appear[run / 8]();
+    for (const auto& output : outputs) {
+        for (const bool unnamed : {false, true}) {
+            for (const bool duringTheRun : {false, true}) {
+                for (const bool consent : {false, true}) {
+                    SCOPED_TRACE(testing::Message()
+                                 << output.what << (duringTheRun ? " appearing" : " there")
+                                 << (unnamed ? ", unnamed" : ", named") << " temporary file"
+                                 << (consent ? ", consent" : ", no consent"));
+                    write("victim.txt", "victim");
+                    QFile::setPermissions(path("victim.txt"), QFile::ReadOwner | QFile::WriteOwner);
+                    QFile::remove(path("out.bin"));
+                    OutputFaults faults(unnamed);
+                    if (!duringTheRun) {
+                        output.appear();
+                    }
+                    auto expected = settled();
+                    const std::function<void()> during = [&] {
+                        output.appear();
+                        expected = settled();
+                    };
+                    const auto failure =
+                        lock("out.bin", consent ? Replace::Existing : Replace::Nothing,
+                             duringTheRun ? during : nullptr);
+                    if (consent) {
+                        expected["out.bin"] = "file 644 " + locked;
+                    }
+                    EXPECT_EQ(failure, consent ? std::nullopt : std::optional(Kind::OutputExists));
+                    EXPECT_EQ(state(), expected);
+                }
+            }
         }
-        auto expected = settled();
-        const std::function<void()> during = [&] {
-            appear[run / 8]();
-            expected = settled();
-        };
-        const auto failure = lock("out.bin", consent ? Replace::Existing : Replace::Nothing,
-                                  duringTheRun ? during : nullptr);
-        if (consent) {
-            expected["out.bin"] = "file 644 " + locked;
-        }
-        EXPECT_EQ(failure, consent ? std::nullopt : std::optional(Kind::OutputExists));
-        EXPECT_EQ(state(), expected);
     }
 }
 
@@ -98,18 +109,21 @@ TEST_F(SafeOutput, OnlyRegularFilesAreReadOrReplaced) {
     ::close(socket);
     QDir(dir.path()).mkdir("folder");
     const auto before = state();
-    const std::pair<QString, const char*> rows[] = {
+    const struct {
+        QString path;
+        const char* reason;
+    } rows[] = {
         {path("pipe"), "it is a pipe (FIFO), not a file."},
         {"/dev/null", "it is a device, not a file."},
         {path("socket"), "it is a socket, not a file."},
         {path("folder"), "it is a folder."},
     };
-    for (const auto& [special, reason] : rows) {
-        SCOPED_TRACE(special.toStdString());
-        const auto error = errorOf([&] { RndCrypt(special, path("out.bin"), "pw"); });
-        EXPECT_EQ(error ? error->message() : "", "Cannot read " + special + ": " + reason);
-        EXPECT_EQ(lock(special, Replace::Nothing), Kind::OutputNotFile);
-        EXPECT_EQ(lock(special, Replace::Existing), Kind::OutputNotFile);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.path.toStdString());
+        const auto error = errorOf([&] { RndCrypt(row.path, path("out.bin"), "pw"); });
+        EXPECT_EQ(error ? error->message() : "", "Cannot read " + row.path + ": " + row.reason);
+        EXPECT_EQ(lock(row.path, Replace::Nothing), Kind::OutputNotFile);
+        EXPECT_EQ(lock(row.path, Replace::Existing), Kind::OutputNotFile);
         EXPECT_EQ(state(), before);
     }
 }
@@ -119,20 +133,20 @@ TEST_F(SafeOutput, OnlyRegularFilesAreReadOrReplaced) {
 // an old output are then exactly as they were.
 TEST_F(SafeOutput, EveryFailingOutputCallLeavesTheFolderAsItWas) {
     int failedRuns = 0;
-    for (int variant = 0; variant < 4 * int(OutputCall::Count) * 3; ++variant) {
-        const bool unnamed = variant & 1, replacing = variant & 2;
-        const int call = variant / 4 % int(OutputCall::Count);
-        const int error = std::array{EIO, ENOSPC, EDQUOT}[variant / 4 / int(OutputCall::Count)];
+    const auto failOneUseAfterAnother = [&](bool unnamed, bool replacing, OutputCall call,
+                                            int error) {
         for (int nth = 1;; ++nth) {
-            SCOPED_TRACE(testing::Message() << unnamed << replacing << " call " << call << " error "
-                                            << error << " use " << nth);
+            SCOPED_TRACE(testing::Message()
+                         << (unnamed ? "unnamed" : "named") << " temporary file"
+                         << (replacing ? ", replacing" : "") << ", call " << int(call) << " use "
+                         << nth << " failing with " << std::strerror(error));
             QFile::remove(path("out.bin"));
             if (replacing) {
                 write("out.bin", "old output");
             }
             const auto before = state();
             OutputFaults faults(unnamed);
-            faults.failAt(OutputCall(call), nth, error);
+            faults.failAt(call, nth, error);
             const auto failure = errorOf([&] {
                 RndCrypt(source, path("out.bin"), "pw", {},
                          replacing ? Replace::Existing : Replace::Nothing);
@@ -153,8 +167,17 @@ TEST_F(SafeOutput, EveryFailingOutputCallLeavesTheFolderAsItWas) {
                 EXPECT_EQ(read("out.bin"), locked);
                 EXPECT_EQ(entries(), QStringList({"out.bin", "source.bin"}));
             }
-            if (faults.uses(OutputCall(call)) < nth) {
-                break;
+            if (faults.uses(call) < nth) {
+                return;
+            }
+        }
+    };
+    for (const bool unnamed : {false, true}) {
+        for (const bool replacing : {false, true}) {
+            for (int call = 0; call < int(OutputCall::Count); ++call) {
+                for (const int error : {EIO, ENOSPC, EDQUOT}) {
+                    failOneUseAfterAnother(unnamed, replacing, OutputCall(call), error);
+                }
             }
         }
     }

@@ -131,9 +131,8 @@ private slots:
             hand(w, route, QFile::decodeName(QFile::encodeName(w.data.path()) + '/' + path));
 
             QCOMPARE(messagesShown(),
-                     *box == 0 ? QStringList{}
-                               : QStringList{"Error | 64 | " +
-                                             QString(box).replace("<d>", w.data.path())});
+                     boxesIf(*box != 0,
+                             {"Error", vbInformation, QString(box).replace("<d>", w.data.path())}));
             const QString folder = *shown == 0 ? w.data.path() : w.file(shown);
             QCOMPARE((QStringList{w.c().Dir1->Path(), w.c().File1->Path(), w.c().File1->FileName(),
                                   w.c().lblFileFrom->text(), w.c().lblFileTo->text()}),
@@ -141,33 +140,45 @@ private slots:
         }
     }
 
-    // Open Folder says when no file manager starts: when nothing could be started, or when the
-    // desktop's opener (a stand-in here) finds none and says so by its exit status.
+    // Open Folder says when no file manager starts: when nothing could be started, when the
+    // desktop's opener (a stand-in here) finds none and says so by its exit status, or when the
+    // opener is there but cannot start.
     void openFolderSaysWhenItFails() {
         CommandWindow w;
-        const QString noFileManager("Error | 48 | No file manager could be started to open the "
-                                    "folder " +
-                                    w.data.path() + ".");
+        const Box noFileManager{"Error", vbExclamation,
+                                "No file manager could be started to open the folder " +
+                                    w.data.path() + "."};
         setFolderLauncherForTesting([](const QString&) { return false; });
         w.click(w.c().lblOpenFolder);
-        QCOMPARE(messagesShown(), QStringList{noFileManager});
+        QCOMPARE(messagesShown(), Boxes{noFileManager});
         setFolderLauncherForTesting({});
         QTemporaryDir bin;
         const QByteArray path = qgetenv("PATH");
         const auto restorePath = qScopeGuard([&path] { qputenv("PATH", path); });
         qputenv("PATH", QFile::encodeName(bin.path()) + ':' + path);
-        for (const int status : {3, 0}) {
+        const struct {
+            const char* what;
+            QByteArray script;
+            bool runs, fails;
+        } openers[] = {
+            {"finds no file manager", "#!/bin/sh\nprintf %s \"$1\" > \"$0.args\"\nexit 3\n", true,
+             true},
+            {"opens the folder", "#!/bin/sh\nprintf %s \"$1\" > \"$0.args\"\nexit 0\n", true,
+             false},
+            {"cannot start", "#!/nonexistent/interpreter\n", false, true},
+        };
+        for (const auto& opener : openers) {
             MessageBoxes::clear();
-            writeBytes(bin.filePath("xdg-open"),
-                       "#!/bin/sh\nprintf %s \"$1\" > \"$0.args\"\nexit " +
-                           QByteArray::number(status) + "\n");
+            writeBytes(bin.filePath("xdg-open"), opener.script);
             QVERIFY(QFile::setPermissions(bin.filePath("xdg-open"),
                                           QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
             QFile::remove(bin.filePath("xdg-open.args"));
             w.click(w.c().lblOpenFolder);
-            QTRY_COMPARE(readBytes(bin.filePath("xdg-open.args")),
-                         QUrl::fromLocalFile(w.data.path()).toEncoded());
-            QTRY_COMPARE(messagesShown(), status == 0 ? QStringList{} : QStringList{noFileManager});
+            if (opener.runs) {
+                QTRY_COMPARE(readBytes(bin.filePath("xdg-open.args")),
+                             QUrl::fromLocalFile(w.data.path()).toEncoded());
+            }
+            QTRY_COMPARE(messagesShown(), boxesIf(opener.fails, noFileManager));
         }
     }
 
@@ -187,19 +198,19 @@ private slots:
         const QImage unfocused = c.lblOpenFolder->grab().toImage();
         const auto listed = [&c] { return itemTexts(*c.File1).contains("new.txt"); };
         const auto lastBox = [] { return messagesShown().value(messagesShown().size() - 1); };
+        const Box help{"Info", vbInformation, frmMain::kHelpText};
+        const Box noSelection{"Ooops", vbInformation, "Please select an item."};
+        const Box confirm{"Remove Bookmarks", vbYesNo + vbQuestion, "Confirm action?"};
         const std::tuple<QWidget*, Qt::Key, std::function<bool()>> steps[] = {
             {c.vButton[1], Qt::Key_Space, [&] { return !c.vButton[1]->Collapsed(); }},
             {c.lblRefresh, Qt::Key_Space, listed},
             {c.lblOpenFolder, Qt::Key_Return,
              [&] { return launched == QStringList{w.data.path()}; }},
-            {c.Label1, Qt::Key_Enter,
-             [&] { return lastBox() == "Info | 64 | " + frmMain::kHelpText; }},
+            {c.Label1, Qt::Key_Enter, [&] { return lastBox() == help; }},
             {c.vButton[0], Qt::Key_Enter, [&] { return !c.vButton[0]->Collapsed(); }},
             {c.vButton[2], Qt::Key_Return, [&] { return c.frAutomated->isVisible(); }},
-            {c.lblRemoveSelectedItem, Qt::Key_Space,
-             [&] { return lastBox() == "Ooops | 64 | Please select an item."; }},
-            {c.Label2, Qt::Key_Return,
-             [&] { return lastBox() == "Remove Bookmarks | 36 | Confirm action?"; }},
+            {c.lblRemoveSelectedItem, Qt::Key_Space, [&] { return lastBox() == noSelection; }},
+            {c.Label2, Qt::Key_Return, [&] { return lastBox() == confirm; }},
         };
         for (const auto& [control, key, happened] : steps) {
             writeBytes(w.file("new.txt"), "n");
@@ -223,7 +234,8 @@ private slots:
 
     // A screen reader hears every input a user reaches with Tab by its caption, or by the caption
     // that goes with it (the password box by the caption of the mode), the mode buttons as page
-    // tabs and the links as links. A path too long for its box shows whole in the box's tooltip.
+    // tabs, the selected one as selected, and the links as links, in the first window too. A path
+    // too long for its box shows whole in the box's tooltip.
     void screenReaderAndTooltip() {
         CommandWindow w;
         const MainControls& c = w.c();
@@ -252,6 +264,9 @@ private slots:
         QCOMPARE(accessible(c.txtPassword)->text(QAccessible::Name),
                  QString("Password to Unlock the File:"));
         QCOMPARE(accessible(c.vButton[1])->role(), QAccessible::PageTab);
+        for (int mode = 0; mode < 3; ++mode) { // which mode is selected
+            QCOMPARE(accessible(c.vButton[mode])->state().selected, mode == 1);
+        }
         QCOMPARE(accessible(c.Label1)->role(), QAccessible::Link);
 
         for (const QString& text :

@@ -135,7 +135,7 @@ private slots:
         }
         QCOMPARE(AttentionRequests::count(), 0);
         w.run(false, "pw");
-        QCOMPARE(messagesShown(), QStringList{kDone});
+        QCOMPARE(messagesShown(), Boxes{kDone});
         QCOMPARE(AttentionRequests::count(), requests);
     }
 

@@ -17,10 +17,11 @@ namespace kelvane::test {
 namespace {
 
 const QString kTitle = "Kelvane Pro 1.2 by www.kelvane.example";
-const QString kStopNow = "Please confirm | 36 | Stop the process now? The file being written will "
-                         "not be saved.";
-const QString kStopAndClose = "Please confirm | 36 | The process is not complete. Stop it and "
-                              "close the window? The file being written will not be saved.";
+const Box kStopNow{"Please confirm", vbYesNo + vbQuestion,
+                   "Stop the process now? The file being written will not be saved."};
+const Box kStopAndClose{"Please confirm", vbYesNo + vbQuestion,
+                        "The process is not complete. Stop it and close the window? The file "
+                        "being written will not be saved."};
 constexpr qsizetype kStep = 64 * 1024; // the engine's yield interval
 
 // Progress shown from the first yield, on a clock that stands at `now`, events at every yield.
@@ -62,7 +63,9 @@ private slots:
             {2000, 0, false, 2000, 4000, "50%, 2 s left | 500"},
             {3000, 0, false, 3999, 4000, "99%, 1 s left | 999"}, {3500, 0, false, 4000, 4000, "100% | 1000"},
             {5000, 0, true, 0, 1000, "25%, file 2 of 3, 15 s left | 250"},
+            {20000, 0, true, 0, 1000, "25%, file 2 of 3, 1 min left | 250"},
             {125000, 60000, true, 1000, 1000, "50%, file 2 of 3, 1 min 5 s left | 500"},
+            {3660000, 0, true, 1000, 1000, "50%, file 2 of 3, 1 h left | 500"},
             {5460000, 0, true, 1000, 1000, "50%, file 2 of 3, 1 h 30 min left | 500"},
         };
         // clang-format on
@@ -149,27 +152,44 @@ private slots:
     // locks its third entry: no new file and no temporary file for it, a target the user agreed
     // to replace as it was, what was finished kept. A stop by Esc says so (the batch in its
     // report); a stop by the close box closes the window once the run is over.
+    void stopARun_data() {
+        QTest::addColumn<bool>("batch");
+        QTest::addColumn<bool>("byClose"); // else by Esc
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<Boxes>("boxes"); // "<d>": the data folder
+        const Box replaceInBatch{"Please confirm", vbYesNo + vbQuestion,
+                                 "1 target file exists and will be replaced. Is this ok?"};
+        const Box stopped{"Stopped", vbInformation,
+                          "Stopped. The process was not completed and no new file was saved."};
+        const Box batchStopped{
+            "Stopped", vbInformation,
+            "Stopped. Process not complete.\n\nLocked 1 of 4 files.\n\nSkipped:\n<d>/gone.txt: "
+            "source file not found.\n\nStopped while it was being locked (no new file was "
+            "saved):\n<d>/b.txt\n\nNot started:\n<d>/c.txt"};
+        const Box batchDone{"Done", vbExclamation,
+                            "Done. Process complete.\n\nLocked 3 of 4 files.\n\nSkipped:\n"
+                            "<d>/gone.txt: source file not found."};
+        QTest::addRow("lock, Esc, No")
+            << false << false << int(vbNo) << Boxes{kReplace, kStopNow, kDone};
+        QTest::addRow("lock, Esc, Yes")
+            << false << false << int(vbYes) << Boxes{kReplace, kStopNow, stopped};
+        QTest::addRow("lock, close box, No")
+            << false << true << int(vbNo) << Boxes{kReplace, kStopAndClose, kDone};
+        QTest::addRow("lock, close box, Yes")
+            << false << true << int(vbYes) << Boxes{kReplace, kStopAndClose};
+        QTest::addRow("batch, Esc, Yes")
+            << true << false << int(vbYes) << Boxes{replaceInBatch, kStopNow, batchStopped};
+        QTest::addRow("batch, Esc, No")
+            << true << false << int(vbNo) << Boxes{replaceInBatch, kStopNow, batchDone};
+        QTest::addRow("batch, close box, Yes")
+            << true << true << int(vbYes) << Boxes{replaceInBatch, kStopAndClose};
+    }
     void stopARun() {
-        const QString replaceInBatch("Please confirm | 36 | 1 target file exists and will be "
-                                     "replaced. Is this ok?");
-        const QString stopped("Stopped | 64 | Stopped. The process was not completed and no new "
-                              "file was saved.");
-        const QString batchStopped(
-            "Stopped | 64 | Stopped. Process not complete.\n\nLocked 1 of 4 files.\n\nSkipped:\n"
-            "<d>/gone.txt: source file not found.\n\nStopped while it was being locked (no new "
-            "file was saved):\n<d>/b.txt\n\nNot started:\n<d>/c.txt");
-        const QString batchDone("Done | 48 | Done. Process complete.\n\nLocked 3 of 4 files.\n\n"
-                                "Skipped:\n<d>/gone.txt: source file not found.");
-        // clang-format off
-        const std::tuple<bool, bool, int, QStringList> rows[] = { // batch, by the close box, answer
-            {false, false, vbNo, {kReplace, kStopNow, kDone}}, {false, false, vbYes, {kReplace, kStopNow, stopped}},
-            {false, true, vbNo, {kReplace, kStopAndClose, kDone}}, {false, true, vbYes, {kReplace, kStopAndClose}},
-            {true, false, vbYes, {replaceInBatch, kStopNow, batchStopped}},
-            {true, false, vbNo, {replaceInBatch, kStopNow, batchDone}},
-            {true, true, vbYes, {replaceInBatch, kStopAndClose}},
-        };
-        // clang-format on
-        for (const auto& [batch, byClose, answer, boxes] : rows) {
+        QFETCH(bool, batch);
+        QFETCH(bool, byClose);
+        QFETCH(int, answer);
+        QFETCH(Boxes, boxes);
+        {
             DrivenProgress progress;
             CommandWindow w;
             // Locked by a lock: b.txt; by a batch: a.txt, gone.txt, b.txt and c.txt in turn. The
@@ -235,7 +255,10 @@ private slots:
             QCoreApplication::processEvents();
 
             QCOMPARE(during, QStringList{});
-            QCOMPARE(messagesShown(), QStringList(boxes).replaceInStrings("<d>", w.data.path()));
+            for (Box& box : boxes) {
+                box.prompt.replace("<d>", w.data.path());
+            }
+            QCOMPARE(messagesShown(), boxes);
             QCOMPARE(w.files(), expected);
             QCOMPARE(w.items(), entries);
             QVERIFY(w.ready() && c.vButton[1]->Collapsed());

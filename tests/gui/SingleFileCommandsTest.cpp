@@ -5,6 +5,9 @@ namespace kelvane::test {
 
 namespace {
 
+// How the file name dialog is closed.
+enum Close { Ok, Enter, Cancel, Esc };
+
 class SingleFileCommandsTest : public QObject {
     Q_OBJECT
 
@@ -13,42 +16,50 @@ private slots:
     // the other buttons, shows the mode's frame, carries the password over and derives the
     // output again (the lock rule in Lock File only). Bookmarked Files keeps the captions and
     // the add button of the single-file mode before it.
+    void modeTable_data() {
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("to");
+        QTest::addColumn<bool>("onFrameButton");
+        QTest::addColumn<bool>("lockCaptions"); // and the add button shown
+        QTest::addRow("unlock to lock") << 1 << 0 << false << true;
+        QTest::addRow("lock to unlock") << 0 << 1 << false << false;
+        QTest::addRow("unlock to bookmarks") << 1 << 2 << false << false;
+        QTest::addRow("bookmarks to lock, frame button") << 2 << 0 << true << true;
+        QTest::addRow("bookmarks to unlock, frame button") << 2 << 1 << true << false;
+        QTest::addRow("lock to bookmarks, frame button") << 0 << 2 << true << true;
+        QTest::addRow("unlock again") << 1 << 1 << false << false;
+    }
     void modeTable() {
+        QFETCH(int, from);
+        QFETCH(int, to);
+        QFETCH(bool, onFrameButton);
+        QFETCH(bool, lockCaptions);
         const QStringList lock{"File to Lock", "New File (Locked) will Be Saved as:",
                                "Lock File with the Following Password:", "Lock File"};
         const QStringList unlock{"File to Unlock", "New File (Unlocked) will Be Saved as:",
                                  "Password to Unlock the File:", "Unlock File"};
-        // Hidden or collapsed: vButton 0 to 2, frContainer, frAutomated, cmdAddToAutomated.
-        const std::tuple<int, int, bool, QString> rows[] = {
-            {1, 0, false, "011010"}, {0, 1, false, "101011"}, {1, 2, false, "110101"},
-            {2, 0, true, "011010"},  {2, 1, true, "101011"},  {0, 2, true, "110100"},
-            {1, 1, false, "101011"}};
-        for (const auto& [from, to, onFrameButton, hidden] : rows) {
-            CommandWindow w;
-            const MainControls& c = w.c();
-            w.write("report.txt", "r");
-            QVERIFY(c.File1->setFileName("report.txt")); // selected without a click
-            w.mode(from);
-            c.txtPassword->setText("single");
-            c.txtPassword1->setText("batch");
-            onFrameButton ? QTest::mouseClick(c.vButton[to], Qt::LeftButton, {}, QPoint(3, 3))
-                          : w.mode(to);
-            QString flags;
-            for (const bool flag : {c.vButton[0]->Collapsed(), c.vButton[1]->Collapsed(),
-                                    c.vButton[2]->Collapsed(), c.frContainer->isHidden(),
-                                    c.frAutomated->isHidden(), c.cmdAddToAutomated->isHidden()}) {
-                flags += flag ? '1' : '0';
-            }
-            const QString password = to == 2 ? "single" : "batch";
-            QCOMPARE((QStringList{c.lblFileFrom_Caption->text(), c.lblFileTo_Caption->text(),
-                                  c.lblFilePassword_Caption->text(), c.cmdApply->text(),
-                                  c.txtPassword->text(), c.txtPassword1->text(),
-                                  c.lblFileTo->text(), flags}),
-                     ((to == 0 || (to == 2 && from == 0) ? lock : unlock) +
-                      QStringList{password, password,
-                                  w.file(to == 0 ? "report_locked.txt" : "report_unlocked.txt"),
-                                  hidden}));
+        CommandWindow w;
+        const MainControls& c = w.c();
+        w.write("report.txt", "r");
+        QVERIFY(c.File1->setFileName("report.txt")); // selected without a click
+        w.mode(from);
+        c.txtPassword->setText("single");
+        c.txtPassword1->setText("batch");
+        onFrameButton ? QTest::mouseClick(c.vButton[to], Qt::LeftButton, {}, QPoint(3, 3))
+                      : w.mode(to);
+        for (int mode = 0; mode < 3; ++mode) {
+            QCOMPARE(c.vButton[mode]->Collapsed(), mode != to);
         }
+        QCOMPARE(c.frContainer->isHidden(), to == 2);
+        QCOMPARE(c.frAutomated->isHidden(), to != 2);
+        QCOMPARE(c.cmdAddToAutomated->isHidden(), !lockCaptions);
+        const QString password = to == 2 ? "single" : "batch";
+        QCOMPARE((QStringList{c.lblFileFrom_Caption->text(), c.lblFileTo_Caption->text(),
+                              c.lblFilePassword_Caption->text(), c.cmdApply->text(),
+                              c.txtPassword->text(), c.txtPassword1->text(), c.lblFileTo->text()}),
+                 ((lockCaptions ? lock : unlock) +
+                  QStringList{password, password,
+                              w.file(to == 0 ? "report_locked.txt" : "report_unlocked.txt")}));
     }
 
     // A click on a file chooses the mode by the file's name alone (not its folder's) and shows
@@ -82,14 +93,17 @@ private slots:
     // detailed text. An existing output is replaced only with the user's consent, and a link in
     // its place is not written through.
     void apply() {
-        const QString complete = "Missing info | 64 | Please complete all the fields.";
-        const QString failed =
-            "Error | 48 | Something failed. Please notice that if you are trying to lock files in "
-            "a root drive (like c:), then the process may not be completed for security reasons. "
-            "Please try locating your files inside a folder. | Cannot write <d>/";
-        const QString special = "Error | 48 | The new file would take the place of a folder, "
-                                "device, pipe or socket. Please choose another name for the new "
-                                "file.";
+        const Box complete{"Missing info", vbInformation, "Please complete all the fields."};
+        const QString somethingFailed =
+            "Something failed. Please notice that if you are trying to lock files in a root drive "
+            "(like c:), then the process may not be completed for security reasons. Please try "
+            "locating your files inside a folder.";
+        const auto failed = [&](const QString& reason) { // "<d>": the data folder
+            return Box{"Error", vbExclamation, somethingFailed, "Cannot write <d>/" + reason};
+        };
+        const Box special{"Error", vbExclamation,
+                          "The new file would take the place of a folder, device, pipe or socket. "
+                          "Please choose another name for the new file."};
         const QString longPassword = QString("pass-word-").repeated(4000); // over 32,767
         const QByteArray vector = QByteArray::fromHex("ac247fa1764b16");
         const QByteArray chunks = QByteArray("0123456789abcdef").repeated(37'500);
@@ -104,26 +118,26 @@ private slots:
             const char* select;
             const char* output; // put in place of the derived one
             QString password;
-            QStringList boxes;
+            Boxes boxes;
             QByteArray written; // into the output
         } rows[] = {
             {None, "vector.txt", nullptr, "Password123", {kDone}, QByteArray::fromHex("d7ab32b3836088")},
             {None, "chunks_locked.txt", nullptr, "pw", {kDone}, chunks},
             {None, "empty.txt", nullptr, "pw", {kDone}, ""},
-            {None, "", nullptr, "", {"Missing info | 64 | Please select a valid file."}, {}},
+            {None, "", nullptr, "", {{"Missing info", vbInformation, "Please select a valid file."}}, {}},
             {None, "my.docs/README", nullptr, "pw", {kDone}, transformed("content", "pw")},
             {None, "report.txt", nullptr, "", {complete}, {}},
             {None, "report.txt", "", "pw", {complete}, {}},
-            {Deleted, "report.txt", nullptr, "pw", {"Error | 64 | Source file does not exist."}, {}},
-            {None, "report.txt", nullptr, "ab\u5bc6", {"Error | 48 | The password contains the "
+            {Deleted, "report.txt", nullptr, "pw", {{"Error", vbInformation, "Source file does not exist."}}, {}},
+            {None, "report.txt", nullptr, "ab\u5bc6", {{"Error", vbExclamation, "The password contains the "
              "character \"\u5bc6\", which cannot be used in a password. Please choose another "
-             "password."}, {}},
-            {None, "report.txt", "report.txt", "pw", {"Error | 48 | The new file would replace the "
-             "file to be processed itself. Please choose another name for the new file."}, {}},
+             "password."}}, {}},
+            {None, "report.txt", "report.txt", "pw", {{"Error", vbExclamation, "The new file would replace the "
+             "file to be processed itself. Please choose another name for the new file."}}, {}},
             {None, "report.txt", "no-such-folder/x.txt", "pw",
-             {failed + "no-such-folder/x.txt: No such file or directory."}, {}},
+             {failed("no-such-folder/x.txt: No such file or directory.")}, {}},
             {NoSpace, "report.txt", nullptr, "pw",
-             {failed + "report_locked.txt: No space left on device."}, {}},
+             {failed("report_locked.txt: No space left on device.")}, {}},
             {Existing, "report.txt", nullptr, "pw", {kReplace, kDone}, locked},
             {ExistingNo, "report.txt", nullptr, "pw", {kReplace}, {}},
             {ExistingLink, "report.txt", nullptr, "pw", {kReplace, kDone}, locked},
@@ -165,9 +179,13 @@ private slots:
             QTimer::singleShot(0, w.window.get(), [&] { wentBusy = w.window->isBusy(); });
             QTest::keyClick(w.c().txtPassword, Qt::Key_Return);
 
-            QCOMPARE(messagesShown(),
-                     QStringList(row.boxes).replaceInStrings("<d>", w.data.path()));
-            QCOMPARE(wentBusy, row.boxes.last() == kDone || row.boxes.last().startsWith(failed));
+            Boxes expectedBoxes = row.boxes;
+            for (Box& box : expectedBoxes) {
+                box.details.replace("<d>", w.data.path());
+            }
+            QCOMPARE(messagesShown(), expectedBoxes);
+            QCOMPARE(wentBusy,
+                     row.boxes.last() == kDone || row.boxes.last().prompt == somethingFailed);
             QVERIFY(w.ready());
             const QString output = w.c().lblFileTo->text();
             if (row.boxes.last() == kDone) {
@@ -183,19 +201,23 @@ private slots:
     // the old one, and an invalid name is refused with the dialog left open. The source lies in a
     // folder named like its output, and the browser has moved on: only the name part of the
     // output path is ever replaced.
+    void fileNameDialog_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("close");
+        QTest::addColumn<QString>("output"); // the output's name then; empty: refused
+        QTest::addRow("Ok") << "notes.bin" << int(Ok) << "notes.bin";
+        QTest::addRow("Enter") << "notes.bin" << int(Enter) << "notes.bin";
+        QTest::addRow("Cancel") << "notes.bin" << int(Cancel) << "report_locked.txt";
+        QTest::addRow("Esc") << "notes.bin" << int(Esc) << "report_locked.txt";
+        QTest::addRow("no extension") << "report" << int(Ok) << "";
+        QTest::addRow("a space") << "my report.txt" << int(Enter) << "";
+        QTest::addRow("the folder's name") << "report.txt" << int(Ok) << "report.txt";
+    }
     void fileNameDialog() {
-        enum Close { Ok, Enter, Cancel, Esc };
-        const std::tuple<const char*, Close, const char*> rows[] = {
-            // typed, how the dialog is closed, the output's name then (none: refused)
-            {"notes.bin", Ok, "notes.bin"},
-            {"notes.bin", Enter, "notes.bin"},
-            {"notes.bin", Cancel, "report_locked.txt"},
-            {"notes.bin", Esc, "report_locked.txt"},
-            {"report", Ok, nullptr},
-            {"my report.txt", Enter, nullptr},
-            {"report.txt", Ok, "report.txt"},
-        };
-        for (const auto& [typed, close, output] : rows) {
+        QFETCH(QString, typed);
+        QFETCH(int, close);
+        QFETCH(QString, output);
+        {
             CommandWindow w;
             w.write("report_locked.txt/report.txt", "x");
             w.browse(w.file("report_locked.txt"));
@@ -216,14 +238,14 @@ private slots:
             });
             w.click(w.c().cmdChangeOutputFilename);
             QCOMPARE(seen, (QStringList{"Change Filename", "report_locked.txt",
-                                        output ? "closed" : "open", typed}));
+                                        !output.isEmpty() ? "closed" : "open", typed}));
             QCOMPARE(messagesShown(),
-                     output
-                         ? QStringList{}
-                         : QStringList{"Missing Info | 64 | Please enter a valid filename (must "
-                                       "include an extension, no spaces and no rare characters."});
-            QCOMPARE(w.c().lblFileTo->text(),
-                     w.file("report_locked.txt/" + QString(output ? output : "report_locked.txt")));
+                     boxesIf(output.isEmpty(), {"Missing Info", vbInformation,
+                                                "Please enter a valid filename (must include an "
+                                                "extension, no spaces and no rare characters."}));
+            QCOMPARE(
+                w.c().lblFileTo->text(),
+                w.file("report_locked.txt/" + (output.isEmpty() ? "report_locked.txt" : output)));
         }
     }
 };

@@ -27,7 +27,7 @@ private slots:
         MessageBoxes::clear();
         QVERIFY_THROWS_EXCEPTION(EngineError, FileDecode(input, output, "pw"));
         QVERIFY(!QFile::exists(output));
-        QCOMPARE(messagesShown(), QStringList());
+        QCOMPARE(messagesShown(), Boxes());
 
         QVERIFY(QDir(folder.path()).mkdir("tmp"));
         RandomSource fresh;
@@ -38,7 +38,7 @@ private slots:
             processRandomSource().setState(RandomSource::kInitialState);
             procedure(input, output, "Ab");
             QCOMPARE(readBytes(output), readBytes(folder.file("expected.bin")));
-            QCOMPARE(messagesShown(), QStringList("Ready | 64 | Done! Process complete."));
+            QCOMPARE(messagesShown(), (Boxes{{"Ready", vbInformation, "Done! Process complete."}}));
         }
         QCOMPARE(readBytes(folder.file("tmp/1.txt")), readBytes(input));
     }

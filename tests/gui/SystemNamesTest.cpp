@@ -63,7 +63,7 @@ private slots:
         QCOMPARE(w.c().lblFileFrom->text(), folder + '/' + exact);
 
         w.run(false, "pw");
-        QCOMPARE(messagesShown(), QStringList{kDone});
+        QCOMPARE(messagesShown(), Boxes{kDone});
         QCOMPARE(readNamed(folder, "caf\xe9_locked.txt"), transformed("latin", "pw"));
         QCOMPARE(readNamed(folder, "caf\xef\xbf\xbd.txt"), QByteArray("look-alike"));
         QCOMPARE(readNamed(folder, "caf\xef\xbf\xbd_locked.txt"), QByteArray("<missing>"));
@@ -71,9 +71,10 @@ private slots:
 
         MessageBoxes::clear();
         w.click(w.c().cmdAddToAutomated);
-        QCOMPARE(messagesShown(),
-                 QStringList{"Action | 64 | A file name that is not valid text cannot be "
-                             "bookmarked. Please rename the file or choose another output name."});
+        const Box notText{"Action", vbInformation,
+                          "A file name that is not valid text cannot be bookmarked. Please rename "
+                          "the file or choose another output name."};
+        QCOMPARE(messagesShown(), Boxes{notText});
         QCOMPARE(w.items(), QStringList());
         QVERIFY(!QFile::exists(w.listFile()));
         // Qt cannot remove what it cannot name.
@@ -96,13 +97,15 @@ private slots:
             faults.failAt(OutputCall::FolderFlush, 1, row.error);
             w.run(false, "pw");
             const QString target = w.file("report_locked.txt");
-            const QStringList shown = messagesShown();
+            const Boxes shown = messagesShown();
             QCOMPARE(shown.size(), 1);
-            QCOMPARE(shown.first().startsWith(
-                         "Error | 48 | The new file " + target +
-                         " was saved, but the disk could not confirm it. Please check the disk "
-                         "before you rely on the new file. | "),
-                     row.reported);
+            const Box unconfirmed{"Error", vbExclamation,
+                                  "The new file " + target +
+                                      " was saved, but the disk could not confirm it. Please "
+                                      "check the disk before you rely on the new file.",
+                                  shown.first().details};
+            QCOMPARE(shown.first() == unconfirmed, row.reported);
+            QCOMPARE(!shown.first().details.isEmpty(), row.reported);
             QCOMPARE(shown.first() == kDone, !row.reported);
             QCOMPARE(readBytes(target), transformed("content", "pw"));
             QVERIFY(w.ready());

@@ -52,12 +52,37 @@ inline QStringList itemTexts(const QListWidget& list) {
     return items;
 }
 
-// The message boxes shown so far, each as "title | style | prompt[ | detailed text]".
-inline QStringList messagesShown() {
-    QStringList boxes;
+// A message box as the user saw it: its title, its style (buttons and icon, a sum of
+// MsgBoxStyle), its prompt, and the system's reason behind "Show Details..." when there is one.
+struct Box {
+    QString title;
+    int style = vbOKOnly;
+    QString prompt;
+    QString details{};
+    bool operator==(const Box&) const = default;
+};
+using Boxes = QList<Box>;
+
+// How a failed comparison shows a box.
+inline char* toString(const Box& box) {
+    return QTest::toString(QStringLiteral("%1 (style %2): %3%4")
+                               .arg(box.title)
+                               .arg(box.style)
+                               .arg(box.prompt, box.details.isEmpty()
+                                                    ? QString()
+                                                    : " [details: " + box.details + "]"));
+}
+
+// `box` alone when it is to be shown, else no box.
+inline Boxes boxesIf(bool shown, const Box& box) {
+    return shown ? Boxes{box} : Boxes();
+}
+
+// The message boxes shown so far.
+inline Boxes messagesShown() {
+    Boxes boxes;
     for (const auto& box : MessageBoxes::shown()) {
-        boxes.append(box.title + " | " + QString::number(box.style) + " | " + box.prompt +
-                     (box.details.isEmpty() ? "" : " | " + box.details));
+        boxes.append({box.title, box.style, box.prompt, box.details});
     }
     return boxes;
 }
@@ -107,9 +132,9 @@ struct StartedWindow {
 
 using Files = QMap<QString, QByteArray>;
 
-inline const QString kDone = "Done | 64 | Done. Process complete.";
-inline const QString kReplace =
-    "Please confirm | 36 | Target file exists and will be deleted before going on. Is this ok?";
+inline const Box kDone{"Done", vbInformation, "Done. Process complete."};
+inline const Box kReplace{"Please confirm", vbYesNo + vbQuestion,
+                          "Target file exists and will be deleted before going on. Is this ok?"};
 
 inline QByteArray listBytes(const QStringList& entries) {
     return entries.isEmpty() ? QByteArray() : entries.join('\n').toUtf8() + '\n';
@@ -249,19 +274,24 @@ inline QByteArray transformed(QByteArray content, const QString& password) {
 }
 
 // The test classes that main() runs, by name, each registered by KELVANE_GUI_TEST in its own
-// file. The build gives each class its own ctest entry by the same name.
-using TestFactory = QObject* (*)();
-inline QMap<QString, TestFactory>& registeredTests() {
-    static QMap<QString, TestFactory> tests;
+// file, with its meta-object, which names its test functions without making the class.
+struct RegisteredTest {
+    const QMetaObject* meta;
+    QObject* (*make)();
+};
+inline QMap<QString, RegisteredTest>& registeredTests() {
+    static QMap<QString, RegisteredTest> tests;
     return tests;
 }
-inline bool registerTest(const char* name, TestFactory factory) {
-    registeredTests().insert(QString::fromLatin1(name), factory);
+inline bool registerTest(const char* name, const QMetaObject* meta, QObject* (*make)()) {
+    registeredTests().insert(QString::fromLatin1(name), {meta, make});
     return true;
 }
 
 #define KELVANE_GUI_TEST(Class)                                                                    \
-    [[maybe_unused]] const bool registered##Class =                                                \
-        ::kelvane::test::registerTest(#Class, []() -> QObject* { return new Class; })
+    [[maybe_unused]] const bool registered##Class = ::kelvane::test::registerTest(                 \
+        #Class, &Class::staticMetaObject, []() -> QObject* { return new Class; })
 
 } // namespace kelvane::test
+
+Q_DECLARE_METATYPE(kelvane::test::Box)

@@ -5,7 +5,9 @@
 #include "app/DesktopIdentity.h"
 
 #include <QGuiApplication>
+#include <QMessageBox>
 #include <QScrollBar>
+#include <QScopeGuard>
 #include <QSignalSpy>
 
 #include <algorithm>
@@ -52,7 +54,7 @@ private slots:
         QCOMPARE(c.frAutomated->geometry(), kFrame);
         QCOMPARE(c.List1->count(), 0);
         QVERIFY(!QFile::exists(w.program.file("bookmarked.txt")));
-        QCOMPARE(messagesShown(), QStringList());
+        QCOMPARE(messagesShown(), Boxes());
         QCOMPARE(QGuiApplication::desktopFileName(), QString("org.kelvane.Kelvane"));
         for (const int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
             QCOMPARE(w.window.windowIcon().pixmap(size).size(), QSize(size, size));
@@ -72,19 +74,17 @@ private slots:
     // left in place and never overwritten.
     void listFileAtStartUp() {
         const QByteArray unreadable("/d/a.txt=/d/a_locked.txt\n\0\x01\x02", 28);
-        const QString notText("Bookmarked Files | 48 | The bookmark list <list> could not be read "
-                              "(the file is not a text file). ");
         // clang-format off
         const struct {
             QByteArray bytes;
             bool setAsideFails;
-            QStringList items, boxes;
+            QStringList items;
+            bool reported;
         } rows[] = {
             {"C:\\Docs\\caf\xe9 \x80.txt=C:\\x.txt\r\n\r\nx", false,
-             {"C:\\Docs\\caf\u00e9 \u20ac.txt=C:\\x.txt", "", "x"}, {}},
-            {unreadable, false, {}, {notText + "It has been kept as <aside> and the list starts empty."}},
-            {unreadable, true, {}, {notText + "It is left as it is, and changes to the list will not "
-                                              "be saved while it is there."}},
+             {"C:\\Docs\\caf\u00e9 \u20ac.txt=C:\\x.txt", "", "x"}, false},
+            {unreadable, false, {}, true},
+            {unreadable, true, {}, true},
         };
         // clang-format on
         for (const auto& row : rows) {
@@ -101,9 +101,16 @@ private slots:
             const QStringList aside = QDir(folder.path()).entryList({"bookmarked.txt.*"});
             const QString kept = aside.isEmpty() ? path : folder.file(aside[0]);
             QCOMPARE(itemTexts(*window.controls().List1), row.items);
-            QCOMPARE(messagesShown(), QStringList(row.boxes)
-                                          .replaceInStrings("<list>", path)
-                                          .replaceInStrings("<aside>", kept));
+            const QString after =
+                row.setAsideFails ? "It is left as it is, and changes to the list will not "
+                                    "be saved while it is there."
+                                  : "It has been kept as " + kept + " and the list starts empty.";
+            QCOMPARE(messagesShown(),
+                     boxesIf(row.reported, {"Bookmarked Files", vbExclamation,
+                                            "The bookmark list " + path +
+                                                " could not be read (the file is not a text "
+                                                "file). " +
+                                                after}));
             QCOMPARE(readBytes(kept), row.bytes);
             window.controls().List1->addItem("/d/x.txt=/d/x_locked.txt");
             QCOMPARE(window.SaveBookmarks(), !row.setAsideFails);
@@ -146,7 +153,7 @@ private slots:
         QCOMPARE(w.heldControls(false), (QStringList{"cmdApply", "cmdChangeOutputFilename",
                                                      "txtPassword", "File1", "Dir1", "Drive1"}));
         w.click(w.c().Label1);
-        QCOMPARE(messagesShown(), QStringList("Info | 64 | " + kHelp));
+        QCOMPARE(messagesShown(), (Boxes{{"Info", vbInformation, kHelp}}));
         QTRY_VERIFY_WITH_TIMEOUT(w.c().lblPleaseWait->isVisible(), 2000);
         QTRY_VERIFY_WITH_TIMEOUT(!w.c().lblPleaseWait->isVisible(), 2000);
         QTRY_VERIFY_WITH_TIMEOUT(w.c().lblPleaseWait->isVisible(), 2000);
@@ -163,6 +170,65 @@ private slots:
         dialog.close();
         w.activate(); // what the desktop does when the dialog goes
         QTRY_COMPARE(itemTexts(*w.c().File1), QStringList("while-dialog.txt"));
+    }
+
+    // Each legacy style shows its buttons, its default and its icon, and answers with the button
+    // pressed; Esc on a question answers No. The buttons decide whether a question is a choice.
+    void messageBoxButtons_data() {
+        QTest::addColumn<int>("style");
+        QTest::addColumn<QMessageBox::StandardButtons>("buttons");
+        QTest::addColumn<QMessageBox::StandardButton>("defaultButton");
+        QTest::addColumn<QMessageBox::Icon>("icon");
+        QTest::addColumn<QMessageBox::StandardButton>("pressed"); // NoButton: Esc
+        QTest::addColumn<int>("answer");
+        using B = QMessageBox;
+        QTest::addRow("information") << int(vbInformation) << B::StandardButtons(B::Ok) << B::Ok
+                                     << B::Information << B::Ok << int(vbOK);
+        QTest::addRow("OK, Cancel") << int(vbOKCancel) << (B::Ok | B::Cancel) << B::Ok << B::NoIcon
+                                    << B::Cancel << int(vbCancel);
+        QTest::addRow("Abort, Retry, Ignore")
+            << vbAbortRetryIgnore + vbCritical << (B::Abort | B::Retry | B::Ignore) << B::Abort
+            << B::Critical << B::Ignore << int(vbIgnore);
+        QTest::addRow("Yes, No, Cancel, the second the default")
+            << vbYesNoCancel + vbDefaultButton2 << (B::Yes | B::No | B::Cancel) << B::No
+            << B::NoIcon << B::Yes << int(vbYes);
+        QTest::addRow("question, Yes") << vbYesNo + vbQuestion << (B::Yes | B::No) << B::Yes
+                                       << B::Question << B::Yes << int(vbYes);
+        QTest::addRow("question, Esc") << vbYesNo + vbQuestion << (B::Yes | B::No) << B::Yes
+                                       << B::Question << B::NoButton << int(vbNo);
+        QTest::addRow("Retry, Cancel") << vbRetryCancel + vbExclamation << (B::Retry | B::Cancel)
+                                       << B::Retry << B::Warning << B::Retry << int(vbRetry);
+    }
+    void messageBoxButtons() {
+        QFETCH(int, style);
+        QFETCH(QMessageBox::StandardButtons, buttons);
+        QFETCH(QMessageBox::StandardButton, defaultButton);
+        QFETCH(QMessageBox::Icon, icon);
+        QFETCH(QMessageBox::StandardButton, pressed);
+        QFETCH(int, answer);
+        MessageBoxes::setTestMode(false);
+        const auto testMode = qScopeGuard([] { MessageBoxes::setTestMode(true); });
+        QMessageBox::StandardButtons shown;
+        QMessageBox::StandardButton shownDefault = QMessageBox::NoButton;
+        QMessageBox::Icon shownIcon = QMessageBox::NoIcon;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box != nullptr);
+            shown = box->standardButtons();
+            shownDefault = box->standardButton(box->defaultButton());
+            shownIcon = box->icon();
+            if (pressed == QMessageBox::NoButton) {
+                QTest::keyClick(box, Qt::Key_Escape);
+            } else if (box->button(pressed) != nullptr) {
+                box->button(pressed)->click();
+            } else {
+                box->done(0); // the button is missing: the comparisons below say so
+            }
+        });
+        QCOMPARE(MsgBox("Prompt", style, "Title"), answer);
+        QCOMPARE(shown, buttons);
+        QCOMPARE(shownDefault, defaultButton);
+        QCOMPARE(shownIcon, icon);
     }
 
     // "/" comes first and then the mounted volumes where files are kept: no system images, no

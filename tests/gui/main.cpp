@@ -1,10 +1,41 @@
 // SPDX-License-Identifier: MIT
 #include "tests/gui/TestSupport.h"
 
+#include <QMetaMethod>
+
+#include <cstdio>
+
+namespace {
+
+// "Class function" for each test function of each class, one a line: the private slots that
+// take no arguments, less Qt Test's own and the data functions.
+void listTestFunctions() {
+    for (const auto& [name, test] : kelvane::test::registeredTests().asKeyValueRange()) {
+        for (int i = test.meta->methodOffset(); i < test.meta->methodCount(); ++i) {
+            const QMetaMethod method = test.meta->method(i);
+            const QByteArray function = method.name();
+            if (method.methodType() == QMetaMethod::Slot &&
+                method.access() == QMetaMethod::Private && method.parameterCount() == 0 &&
+                !function.endsWith("_data") &&
+                !QList<QByteArray>{"init", "cleanup", "initTestCase", "cleanupTestCase"}.contains(
+                    function)) {
+                std::printf("%s %s\n", qPrintable(name), function.constData());
+            }
+        }
+    }
+}
+
+} // namespace
+
 // Runs every registered test class, or only the one named first on the command line (the rest
-// of the command line goes to Qt Test, e.g. a test function's name). Without a display the
-// offscreen platform is used, so the tests run the same by hand, under ctest and in CI.
+// of the command line goes to Qt Test, e.g. a test function's name); --list names the test
+// functions. Without a display the offscreen platform is used, so the tests run the same by
+// hand, under ctest and in CI.
 int main(int argc, char* argv[]) {
+    if (argc == 2 && qstrcmp(argv[1], "--list") == 0) {
+        listTestFunctions();
+        return 0;
+    }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
         qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -23,9 +54,9 @@ int main(int argc, char* argv[]) {
     kelvane::MessageBoxes::setTestMode(true);
 
     int failures = 0;
-    for (const auto& [name, make] : kelvane::test::registeredTests().asKeyValueRange()) {
+    for (const auto& [name, registered] : kelvane::test::registeredTests().asKeyValueRange()) {
         if (only.isEmpty() || name == only) {
-            const std::unique_ptr<QObject> test(make());
+            const std::unique_ptr<QObject> test(registered.make());
             failures += QTest::qExec(test.get(), argc, argv);
         }
     }
