@@ -3,6 +3,7 @@
 #include "app/CommandSets.h"
 #include "app/DesktopIdentity.h"
 #include "app/ProgramOptions.h"
+#include "core/BookmarkListLocation.h"
 #include "window/OpenPath.h"
 #include "window/frmMain.h"
 
@@ -27,8 +28,12 @@ int answer(const ProgramOptions& options) {
     const bool refused = options.request() == ProgramOptions::Request::Usage;
     const QString text =
         refused ? QStringLiteral("kelvane: %1 (see kelvane --help)\n").arg(options.error())
-        : options.request() == ProgramOptions::Request::Help ? ProgramOptions::helpText()
-                                                             : ProgramOptions::versionText();
+        : options.request() == ProgramOptions::Request::Help
+            ? ProgramOptions::helpText()
+            : ProgramOptions::versionText() +
+                  kelvane::BookmarkListLocation::forProgramIn(
+                      kelvane::BookmarkListLocation::runningProgramFolder())
+                      .portableNote();
     const QByteArray bytes = text.toLocal8Bit();
     std::FILE* stream = refused ? stderr : stdout;
     const bool written = std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()),

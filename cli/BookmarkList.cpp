@@ -25,6 +25,12 @@ BookmarkList::BookmarkList() : m_location(bookmarkListLocation()), m_path(m_loca
 }
 
 void BookmarkList::save() const {
+    if (m_path.isEmpty()) {
+        throw CliError(ExitCode::ReadWriteFailure,
+                       QStringLiteral("The bookmark list could not be saved: %1; the list on disk "
+                                      "is unchanged.")
+                           .arg(BookmarkListLocation::kNoHomeFolder));
+    }
     m_location.makeSaveFolder(); // when it cannot be made, the save fails and says so
     if (const ListFileStatus status = writeListFile(m_path, m_entries); !status) {
         throw CliError(ExitCode::ReadWriteFailure,

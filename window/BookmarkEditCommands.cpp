@@ -2,6 +2,7 @@
 #include "window/BookmarkEditCommands.h"
 
 #include "core/BookmarkEntry.h"
+#include "core/BookmarkListLocation.h"
 #include "platform/MsgBox.h"
 #include "window/ClickableLabel.h"
 #include "window/LongOperation.h"
@@ -94,9 +95,13 @@ bool BookmarkEditCommands::save(const QString& done) {
     if (m_window.SaveBookmarks()) {
         return true;
     }
-    MsgBox(QStringLiteral("%1, but the bookmark list could not be saved to %2. The list on disk "
-                          "is unchanged.")
-               .arg(done, QDir::toNativeSeparators(m_window.BookmarkListPath())),
+    const QString path = m_window.BookmarkListPath();
+    const QString where = path.isEmpty()
+                              ? QStringLiteral(": ") + BookmarkListLocation::kNoHomeFolder
+                              : QStringLiteral(" to ") + QDir::toNativeSeparators(path);
+    MsgBox(QStringLiteral("%1, but the bookmark list could not be saved%2. The list on disk is "
+                          "unchanged.")
+               .arg(done, where),
            vbExclamation, QStringLiteral("Bookmarked Files"));
     return false;
 }
