@@ -149,7 +149,7 @@ kelvane-cli bookmarks|lo|lock-all
 kelvane-cli bookmarks add|rep|report.txt 
 kelvane-cli bookmarks list|rep| 
 kelvane-cli lock a b|rep|report.txt 
-kelvane-cli lock report.txt --output-dir|f|folder 
+kelvane-cli lock report.txt --output-dir|f|folder folder_locked 
 kelvane-cli lock|rep|report.txt 
 kelvane-cli lock report.txt|--pass|--password-file --password-stdin 
 kelvane-cli lock report.txt --password-file|p|pw.txt 
