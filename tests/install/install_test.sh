@@ -41,6 +41,15 @@ for program in kelvane kelvane-cli; do
     headless "$bin/$program" --help | grep -q "^Usage: $program " || fail "$program --help has no usage line"
 done
 
+# The programs in the build tree are a portable copy, and say so.
+built=$(cd "$build/bin" && pwd -P)
+for program in kelvane kelvane-cli; do
+    shown=$(headless "$built/$program" --version 2>&1) || fail "$program --version failed: $shown"
+    [ "$shown" = "$program $version
+Portable copy (kelvane-portable beside the program): the bookmark list is $built/bookmarked.txt" ] ||
+        fail "the built $program does not say it is a portable copy: '$shown'"
+done
+
 # Both programs are hardened: a position-independent executable, relocations read-only and bound
 # at start-up, a stack protector and, in an optimised build, the checked C library functions.
 for program in kelvane kelvane-cli; do
