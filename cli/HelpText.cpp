@@ -119,8 +119,9 @@ QString helpText() {
                "  $ kelvane-cli lock *.pdf --output-dir /media/backup\n"
                "  $ tar -c docs | kelvane-cli lock - -o docs.tar.locked\n"
                "  $ kelvane-cli unlock docs.tar.locked -o - | tar -x\n"
-               "  $ kelvane-cli unlock notes_locked.txt --password-file /dev/fd/3 3<~/.notes-pw\n"
-               "  $ kelvane-cli bookmarks add report.txt && kelvane-cli bookmarks lock-all\n");
+               "  $ kelvane-cli unlock a_locked.txt --password-file /dev/fd/3 3<pw\n"
+               "  $ kelvane-cli bookmarks add report.txt\n"
+               "  $ kelvane-cli bookmarks lock-all\n");
 }
 
 QString versionText() {

@@ -106,10 +106,10 @@ for page in kelvane:kelvane-cli kelvane-cli:kelvane; do
     for expected in "$name - lock and unlock files" "--version" "$other(1)" "SECURITY"; do
         grep -qF -- "$expected" <<<"$text" || fail "man page $name(1) lacks '$expected'"
     done
-    if [ "$name" = kelvane-cli ]; then # each example on a line of its own
-        examples=$(sed -n '/^EXAMPLES/,/^[A-Z]/p' <<<"$text")
-        [ "$(grep -c '\$ ' <<<"$examples")" -ge 2 ] &&
-            [ "$(grep -c '\$ ' <<<"$examples")" = "$(grep -c '^ *\$ [^$]*$' <<<"$examples")" ] ||
+    if [ "$name" = kelvane-cli ]; then # each example on a line of its own, on 80 columns
+        examples=$(MANWIDTH=80 man -l "$file" 2>/dev/null | sed -n '/^EXAMPLES/,/^[A-Z]/p' |
+            sed '1d;$d' | grep -v '^ *$')
+        [ "$(wc -l <<<"$examples")" -ge 2 ] && ! grep -qv '^ *\$ [^$]*$' <<<"$examples" ||
             fail "the examples of kelvane-cli(1) do not stand each on a line: $examples"
     fi
     if [ "$name" = kelvane-cli ]; then # every usage line in the synopsis
