@@ -3,6 +3,7 @@
 #include "app/CommandSets.h"
 #include "app/DesktopIdentity.h"
 #include "app/ProgramOptions.h"
+#include "core/BookmarkListLocation.h"
 #include "engine/FileName.h"
 #include "engine/StandardDescriptors.h"
 #include "window/OpenPath.h"
@@ -22,8 +23,12 @@ int answer(const ProgramOptions& options) {
     const bool refused = options.request() == ProgramOptions::Request::Usage;
     const QString text =
         refused ? QStringLiteral("kelvane: %1 (see kelvane --help)\n").arg(options.error())
-        : options.request() == ProgramOptions::Request::Help ? ProgramOptions::helpText()
-                                                             : ProgramOptions::versionText();
+        : options.request() == ProgramOptions::Request::Help
+            ? ProgramOptions::helpText()
+            : ProgramOptions::versionText() +
+                  kelvane::BookmarkListLocation::forProgramIn(
+                      kelvane::BookmarkListLocation::runningProgramFolder())
+                      .portableNote();
     const QByteArray bytes = text.toUtf8();
     std::FILE* stream = refused ? stderr : stdout;
     // A closed stream was opened on /dev/null at start: what goes there is lost.

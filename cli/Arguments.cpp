@@ -45,7 +45,7 @@ struct Options {
                                             "still shown.")};
     QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")},
                             QStringLiteral("Show this help and exit.")};
-    QCommandLineOption version{QStringLiteral("version"),
+    QCommandLineOption version{{QStringLiteral("v"), QStringLiteral("version")},
                                QStringLiteral("Show the version and exit.")};
 
     QList<QCommandLineOption> all() const {

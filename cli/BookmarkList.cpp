@@ -25,6 +25,12 @@ CliError listError(const BookmarkStoreError& error) {
     case BookmarkStoreError::Kind::Write:
         break;
     }
+    if (error.path().isEmpty()) {
+        return CliError(ExitCode::ReadWriteFailure,
+                        QStringLiteral("The bookmark list could not be saved: %1; the list on disk "
+                                       "is unchanged.")
+                            .arg(reason));
+    }
     return CliError(ExitCode::ReadWriteFailure,
                     QStringLiteral("The bookmark list could not be saved to %1 (%2); the list on "
                                    "disk is unchanged.")

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "KelvaneVersion.h"
 #include "cli/Arguments.h"
+#include "core/BookmarkListLocation.h"
+
+#include <QCoreApplication>
 
 #include <QCommandLineParser>
 
@@ -80,9 +83,12 @@ QString helpText() {
                "\n"
                "Bookmarks:\n"
                "  The bookmark list is the file the Kelvane window keeps: bookmarked.txt in\n"
-               "  ~/.local/share/Kelvane for an installed program, or beside the program for a\n"
-               "  copy run from a folder of your own. A list saved by either program is what\n"
-               "  the other reads.\n"
+               "  ~/.local/share/Kelvane ($XDG_DATA_HOME/Kelvane when that is set), or, for a\n"
+               "  portable copy (a file named kelvane-portable beside the program), beside the\n"
+               "  program. Until that list exists, Kelvane/bookmarked.txt in /etc/xdg (each\n"
+               "  folder of $XDG_CONFIG_DIRS), then in /usr/local/share and /usr/share (each of\n"
+               "  $XDG_DATA_DIRS) is the starting list; it is never written. A list saved by\n"
+               "  either program is what the other reads.\n"
                "  bookmarks lock-all refuses, and writes nothing, when outputs exist already,\n"
                "  unless --force is given; it skips bookmarks whose source is missing, whose\n"
                "  output is the source or the source of another bookmark, or whose output is\n"
@@ -111,16 +117,19 @@ QString helpText() {
                "  the exit status is the highest one met.\n"
                "\n"
                "Examples:\n"
-               "  kelvane-cli lock report.txt\n"
-               "  kelvane-cli lock *.pdf --output-dir /media/backup\n"
-               "  tar -c docs | kelvane-cli lock - -o docs.tar.locked\n"
-               "  kelvane-cli unlock docs.tar.locked -o - | tar -x\n"
-               "  kelvane-cli unlock notes_locked.txt --password-file /dev/fd/3 3<~/.notes-pw\n"
-               "  kelvane-cli bookmarks add report.txt && kelvane-cli bookmarks lock-all\n");
+               "  $ kelvane-cli lock report.txt\n"
+               "  $ kelvane-cli lock *.pdf --output-dir /media/backup\n"
+               "  $ tar -c docs | kelvane-cli lock - -o docs.tar.locked\n"
+               "  $ kelvane-cli unlock docs.tar.locked -o - | tar -x\n"
+               "  $ kelvane-cli unlock a_locked.txt --password-file /dev/fd/3 3<pw\n"
+               "  $ kelvane-cli bookmarks add report.txt\n"
+               "  $ kelvane-cli bookmarks lock-all\n");
 }
 
 QString versionText() {
-    return QStringLiteral("kelvane-cli " KELVANE_VERSION "\n");
+    return QStringLiteral("kelvane-cli " KELVANE_VERSION "\n") +
+           BookmarkListLocation::forProgramIn(QCoreApplication::applicationDirPath())
+               .portableNote();
 }
 
 } // namespace kelvane::cli

@@ -13,10 +13,15 @@ function(kelvane_man_page target name include)
         return()
     endif()
     set(page ${CMAKE_CURRENT_BINARY_DIR}/${target}.1)
+    # The page describes an installed copy, so help2man asks a copy of the program that has no
+    # portable marker beside it.
+    set(copy ${CMAKE_CURRENT_BINARY_DIR}/man-page/${target})
     add_custom_command(OUTPUT ${page}.gz
+        COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_CURRENT_BINARY_DIR}/man-page
+        COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:${target}> ${copy}
         COMMAND ${HELP2MAN_EXECUTABLE} --no-info --section=1 --name=${name}
-                --include=${CMAKE_CURRENT_SOURCE_DIR}/${include} --output=${page}
-                $<TARGET_FILE:${target}>
+                --include=${CMAKE_CURRENT_SOURCE_DIR}/${include} --output=${page} ${copy}
+        COMMAND ${CMAKE_COMMAND} -E rm -f ${copy}
         COMMAND ${GZIP_EXECUTABLE} -9 -n -f ${page}
         DEPENDS ${target} ${CMAKE_CURRENT_SOURCE_DIR}/${include}
         COMMENT "Writing the man page ${target}(1)"

@@ -2,21 +2,27 @@
 #include "core/BookmarkListLocation.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
-#include <QStandardPaths>
+#include <QProcessEnvironment>
 
 #include <algorithm>
+
+#include <pwd.h>
+#include <unistd.h>
 
 namespace kelvane {
 
 const QString BookmarkListLocation::kFileName = QStringLiteral("bookmarked.txt");
+const QString BookmarkListLocation::kPortableMarker = QStringLiteral("kelvane-portable");
+const QString BookmarkListLocation::kNoHomeFolder =
+    QStringLiteral("there is no home folder to keep it in (HOME is not set and the user database "
+                   "names none)");
 
 namespace {
 
-QString& extraInstallFolder() {
-    static QString folder;
-    return folder;
-}
+// The folder of Kelvane's own in each XDG folder: the same for both programs.
+const QString kKelvaneFolder = QStringLiteral("/Kelvane");
 
 // No folder gives no file, never one at the root.
 QString fileIn(const QString& folder) {
@@ -24,52 +30,86 @@ QString fileIn(const QString& folder) {
                             : folder + QLatin1Char('/') + BookmarkListLocation::kFileName;
 }
 
-} // namespace
-
-BookmarkListLocation::BookmarkListLocation(QString programFolder, QString userFolder,
-                                           QStringList installFolders)
-    : m_programFolder(std::move(programFolder)), m_userFolder(std::move(userFolder)),
-      m_installFolders(std::move(installFolders)) {}
-
-BookmarkListLocation BookmarkListLocation::forProgramIn(const QString& programFolder) {
-    // The same folder for the window and the command-line tool, whatever each calls itself.
-    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-    return {programFolder, data.isEmpty() ? QString() : data + QStringLiteral("/Kelvane"),
-            installFolders()};
+// An absolute folder, cleaned; anything else (empty, relative) is no folder.
+QString absoluteFolder(const QString& text) {
+    return text.startsWith(QLatin1Char('/')) ? QDir::cleanPath(text) : QString();
 }
 
-QStringList BookmarkListLocation::installFolders() {
-    QStringList folders{QStringLiteral(KELVANE_INSTALL_BINDIR),
-                        QStringLiteral("/usr/bin"),
-                        QStringLiteral("/usr/local/bin"),
-                        QStringLiteral("/bin"),
-                        QStringLiteral("/usr/sbin"),
-                        QStringLiteral("/usr/local/sbin"),
-                        QStringLiteral("/usr/games")};
-    if (!extraInstallFolder().isEmpty()) {
-        folders.append(extraInstallFolder());
+// The absolute entries of a list of folders such as XDG_DATA_DIRS, or `fallback` when it has
+// none, each with Kelvane's folder.
+QStringList kelvaneFoldersIn(const QString& list, const QString& fallback) {
+    QStringList folders;
+    for (const QString& entry : list.split(QLatin1Char(':'))) {
+        if (const QString folder = absoluteFolder(entry); !folder.isEmpty()) {
+            folders.append(folder);
+        }
+    }
+    if (folders.isEmpty() && !fallback.isEmpty()) {
+        return kelvaneFoldersIn(fallback, QString());
+    }
+    for (QString& folder : folders) {
+        folder = (folder == u"/" ? QString() : folder) + kKelvaneFolder;
     }
     return folders;
 }
 
-void BookmarkListLocation::setExtraInstallFolderForTesting(const QString& folder) {
-    extraInstallFolder() = folder;
+} // namespace
+
+BookmarkListLocation::BookmarkListLocation(QString programFolder, QString userFolder,
+                                           QStringList startingFolders)
+    : m_programFolder(std::move(programFolder)), m_userFolder(std::move(userFolder)),
+      m_startingFolders(std::move(startingFolders)) {}
+
+BookmarkListLocation BookmarkListLocation::forProgramIn(const QString& programFolder) {
+    return forProgramIn(programFolder, QProcessEnvironment::systemEnvironment(),
+                        userDatabaseHome());
 }
 
-bool BookmarkListLocation::isInstallFolder() const {
-    // Compared as the file system resolves them: /bin is /usr/bin on most systems.
-    const QString program = QFileInfo(m_programFolder).canonicalFilePath();
-    return !program.isEmpty() &&
-           std::any_of(m_installFolders.begin(), m_installFolders.end(),
-                       [&](const QString& folder) {
-                           return QFileInfo(folder).canonicalFilePath() == program;
-                       });
+BookmarkListLocation BookmarkListLocation::forProgramIn(const QString& programFolder,
+                                                        const QProcessEnvironment& environment,
+                                                        const QString& databaseHome) {
+    QString home = absoluteFolder(environment.value(QStringLiteral("HOME")));
+    if (home.isEmpty()) {
+        home = absoluteFolder(databaseHome);
+    }
+    QString dataHome = absoluteFolder(environment.value(QStringLiteral("XDG_DATA_HOME")));
+    if (dataHome.isEmpty() && !home.isEmpty()) {
+        dataHome = (home == u"/" ? QString() : home) + QStringLiteral("/.local/share");
+    }
+    QStringList starting = kelvaneFoldersIn(environment.value(QStringLiteral("XDG_CONFIG_DIRS")),
+                                            QStringLiteral("/etc/xdg")) +
+                           kelvaneFoldersIn(environment.value(QStringLiteral("XDG_DATA_DIRS")),
+                                            QStringLiteral("/usr/local/share:/usr/share"));
+    starting.removeDuplicates();
+    return {programFolder, dataHome.isEmpty() ? QString() : dataHome + kKelvaneFolder, starting};
+}
+
+QString BookmarkListLocation::userDatabaseHome() {
+    // getpwuid_r with a buffer of the size the system suggests; a larger one when that is short.
+    long suggested = ::sysconf(_SC_GETPW_R_SIZE_MAX);
+    for (std::size_t size = suggested > 0 ? static_cast<std::size_t>(suggested) : 1024;
+         size <= 1024 * 1024; size *= 4) {
+        QByteArray buffer(static_cast<qsizetype>(size), Qt::Uninitialized);
+        passwd entry{};
+        passwd* found = nullptr;
+        const int error = ::getpwuid_r(::geteuid(), &entry, buffer.data(), size, &found);
+        if (error == ERANGE) {
+            continue;
+        }
+        return error == 0 && found != nullptr && found->pw_dir != nullptr
+                   ? QFile::decodeName(found->pw_dir)
+                   : QString();
+    }
+    return {};
+}
+
+QString BookmarkListLocation::runningProgramFolder() {
+    return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath();
 }
 
 bool BookmarkListLocation::besideProgram() const {
-    const QFileInfo folder(m_programFolder);
-    // isWritable() asks the system (access(2)), so it answers for this user, root included.
-    return folder.isDir() && folder.isWritable() && !isInstallFolder();
+    return !m_programFolder.isEmpty() &&
+           QFileInfo(m_programFolder + QLatin1Char('/') + kPortableMarker).isFile();
 }
 
 QString BookmarkListLocation::readPath() const {
@@ -77,8 +117,13 @@ QString BookmarkListLocation::readPath() const {
         return fileIn(m_programFolder);
     }
     const QString own = fileIn(m_userFolder);
-    const QString starting = fileIn(m_programFolder);
-    return !QFileInfo::exists(own) && QFileInfo::exists(starting) ? starting : own;
+    if (!own.isEmpty() && QFileInfo::exists(own)) {
+        return own;
+    }
+    const auto starting =
+        std::find_if(m_startingFolders.begin(), m_startingFolders.end(),
+                     [](const QString& folder) { return QFileInfo(fileIn(folder)).isFile(); });
+    return starting != m_startingFolders.end() ? fileIn(*starting) : own;
 }
 
 QString BookmarkListLocation::savePath() const {
@@ -88,6 +133,13 @@ QString BookmarkListLocation::savePath() const {
 bool BookmarkListLocation::makeSaveFolder() const {
     const QString path = savePath();
     return !path.isEmpty() && QDir().mkpath(QFileInfo(path).path());
+}
+
+QString BookmarkListLocation::portableNote() const {
+    return besideProgram()
+               ? QStringLiteral("Portable copy (%1 beside the program): the bookmark list is %2\n")
+                     .arg(kPortableMarker, QDir::toNativeSeparators(fileIn(m_programFolder)))
+               : QString();
 }
 
 } // namespace kelvane

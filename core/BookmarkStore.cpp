@@ -77,7 +77,7 @@ QStringList BookmarkStore::update(const std::function<bool(QStringList& entries)
     const QString target = savedFile();
     if (target.isEmpty()) {
         throw BookmarkStoreError(BookmarkStoreError::Kind::Write, path(),
-                                 QStringLiteral("there is no folder to keep it in"));
+                                 BookmarkListLocation::kNoHomeFolder);
     }
     // The lock lies beside the file that is written, so that every way to the list, a link
     // included, shares it. Its folder may have to be made first.

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # Installs the Debian 12 packages that building, testing, packaging and running Kelvane need,
-# when some are missing. Needs root only then: as another user it asks through sudo.
+# when some are missing (debhelper builds the package; lintian checks it). Needs root only then:
+# as another user it asks through sudo.
 set -euo pipefail
 
 packages=(
@@ -12,6 +13,8 @@ packages=(
     openssl time
     help2man desktop-file-utils appstream man-db dpkg-dev
     xdg-utils shared-mime-info libglib2.0-bin
+    debhelper fakeroot
+    lintian
 )
 
 missing=()

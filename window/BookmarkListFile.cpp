@@ -142,9 +142,13 @@ BookmarkListFile::Edit BookmarkListFile::edit(const std::function<bool(QListWidg
                                               const QString& done) {
     m_store = currentStore();
     const auto notSaved = [&] {
-        MsgBox(QStringLiteral("%1, but the bookmark list could not be saved to %2. The list on "
-                              "disk is unchanged.")
-                   .arg(done, QDir::toNativeSeparators(m_store.path())),
+        const QString path = m_store.path();
+        const QString where = path.isEmpty()
+                                  ? QStringLiteral(": ") + BookmarkListLocation::kNoHomeFolder
+                                  : QStringLiteral(" to ") + QDir::toNativeSeparators(path);
+        MsgBox(QStringLiteral("%1, but the bookmark list could not be saved%2. The list on disk is "
+                              "unchanged.")
+                   .arg(done, where),
                vbExclamation, kTitle);
         return Edit::NotSaved;
     };

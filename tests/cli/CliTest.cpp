@@ -66,6 +66,7 @@ protected:
     void SetUp() override {
         write("report.txt", kSource);
         ASSERT_TRUE(QFile::copy(KELVANE_CLI_PATH, program));
+        write(marker, {}); // a portable copy, unless a test removes it
         kelvane::setProgramFolderForTesting(programDir.path());
     }
 
@@ -185,6 +186,7 @@ protected:
     QTemporaryDir programDir;
     const QString program = programDir.filePath("kelvane-cli");
     const QString listFile = programDir.filePath("bookmarked.txt");
+    const QString marker = programDir.filePath("kelvane-portable");
 };
 
 // Each refusal: its exit code, one whole line on standard error, nothing on standard output,
@@ -660,7 +662,7 @@ TEST_F(Cli, ConcurrentAddsKeepEveryEntry) {
     EXPECT_EQ(listed, expected);
     EXPECT_EQ(entries(), QStringList{"report.txt"}); // no lock or temporary file left
     EXPECT_EQ(QDir(programDir.path()).entryList(QDir::Files | QDir::Hidden),
-              (QStringList{"bookmarked.txt", "kelvane-cli"}));
+              (QStringList{"bookmarked.txt", "kelvane-cli", "kelvane-portable"}));
 }
 
 // Two runs for one output, both past every check that it is free before either writes: one
@@ -903,8 +905,66 @@ TEST_F(Cli, HelpDescribesEveryOptionTheParserKnowsAndVersionIsTheProjects) {
           "\n  4  password problem: none available, empty, too long, a character"}) {
         EXPECT_TRUE(help.out.contains(part)) << part;
     }
-    const Outcome version = run("--version");
-    EXPECT_TRUE(version.exitCode == 0 && version.out == "kelvane-cli " KELVANE_VERSION "\n");
+    // -v as in the window program; a portable copy says where its list is.
+    const struct {
+        const char* option;
+        bool portable;
+        QByteArray out;
+    } versions[] = {
+        {"--version", true,
+         "kelvane-cli " KELVANE_VERSION "\nPortable copy (kelvane-portable beside the program): "
+         "the bookmark list is " +
+             listFile.toUtf8() + "\n"},
+        {"-v", false, "kelvane-cli " KELVANE_VERSION "\n"},
+    };
+    for (const auto& row : versions) {
+        SCOPED_TRACE(row.option);
+        if (!row.portable) {
+            ASSERT_TRUE(QFile::remove(marker));
+        }
+        const Outcome version = run(row.option);
+        EXPECT_EQ(version.exitCode, 0);
+        EXPECT_EQ(version.out, row.out);
+    }
+}
+
+// A copy without the portable marker, wherever it is, keeps the list in the user's data folder
+// (XDG_DATA_HOME, or ~/.local/share when that is unset or relative). The system's starting list
+// is read until the user's own list exists and is never written; nothing is written beside the
+// program.
+TEST_F(Cli, AnInstalledCopyKeepsTheListInTheUsersFolder) {
+    ASSERT_TRUE(QFile::remove(marker));
+    const QString d = QDir(dir.path()).canonicalPath();
+    const QByteArray entry = (d + "/report.txt=" + d + "/report_locked.txt").toUtf8();
+    const QString starting = write("etc/Kelvane/bookmarked.txt", "a.txt=b.txt\n");
+    const struct {
+        const char* name;
+        QString dataHome;
+        QString list;
+    } rows[] = {
+        {"data home", d + "/data", d + "/data/Kelvane/bookmarked.txt"},
+        {"relative data home", "rel", d + "/home/.local/share/Kelvane/bookmarked.txt"},
+    };
+    const QByteArray before[] = {qgetenv("HOME"), qgetenv("XDG_DATA_HOME"),
+                                 qgetenv("XDG_CONFIG_DIRS")};
+    qputenv("HOME", QFile::encodeName(d + "/home"));
+    qputenv("XDG_CONFIG_DIRS", QFile::encodeName(d + "/etc"));
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        qputenv("XDG_DATA_HOME", QFile::encodeName(row.dataHome));
+        EXPECT_EQ(run("bookmarks list").out, "a.txt=b.txt\n");
+        EXPECT_EQ(run("bookmarks add report.txt").exitCode, 0);
+        EXPECT_EQ(read(row.list), "a.txt=b.txt\n" + entry + '\n');
+        EXPECT_EQ(run("bookmarks clear").exitCode, 0);
+        EXPECT_EQ(run("bookmarks list").out, QByteArray());
+        EXPECT_EQ(read(starting), "a.txt=b.txt\n");
+        EXPECT_EQ(QDir(programDir.path()).entryList(QDir::Files), QStringList("kelvane-cli"));
+        EXPECT_FALSE(QFileInfo::exists(path("rel")));
+        ASSERT_TRUE(QFile::remove(row.list));
+    }
+    qputenv("HOME", before[0]);
+    qputenv("XDG_DATA_HOME", before[1]);
+    qputenv("XDG_CONFIG_DIRS", before[2]);
 }
 
 } // namespace

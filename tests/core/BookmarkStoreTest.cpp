@@ -27,8 +27,11 @@ void writeAll(const QString& path, const QByteArray& bytes) {
 }
 
 // A portable copy's list, beside the program in `dir`/program.
+// A portable copy's store: its list beside the program.
 BookmarkStore storeIn(const QTemporaryDir& dir) {
     QDir().mkpath(dir.filePath("program"));
+    QFile(dir.filePath("program/" + BookmarkListLocation::kPortableMarker))
+        .open(QIODevice::WriteOnly);
     return BookmarkStore(
         BookmarkListLocation(dir.filePath("program"), dir.filePath("home"), QStringList()));
 }
@@ -81,7 +84,7 @@ TEST(BookmarkStore, SavesALinkedListIntoItsTargetKeepingTheLink) {
         EXPECT_EQ(
             QDir(dir.filePath("program"))
                 .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot | QDir::System),
-            QStringList("bookmarked.txt"));
+            (QStringList{"bookmarked.txt", BookmarkListLocation::kPortableMarker}));
     }
 }
 

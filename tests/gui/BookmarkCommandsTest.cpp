@@ -31,8 +31,6 @@ class BookmarkCommandsTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void cleanup() { BookmarkListLocation::setExtraInstallFolderForTesting(QString()); }
-
     // Each add is saved at once, and the list comes back after a restart, in order, whether or
     // not its files exist. Removing one entry needs a selection and leaves none; removing all
     // asks first, and a Yes saves the empty list even when the list was empty. A change that
@@ -100,7 +98,7 @@ private slots:
         MessageBoxes::clear();
         QCOMPARE(readBytes(w.listFile()), QByteArray());
         QCOMPARE(QDir(w.program.path()).entryList(QDir::Files | QDir::Hidden),
-                 QStringList("bookmarked.txt"));
+                 (QStringList{"bookmarked.txt", "kelvane-portable"}));
         // No program folder, and a file where the user's data folder would be made.
         setProgramFolderForTesting(w.program.file("missing"));
         qputenv("XDG_DATA_HOME", QFile::encodeName(w.listFile()));
@@ -189,20 +187,24 @@ private slots:
     }
 
     // An installed program keeps the list in the user's data folder: the first save makes it,
-    // and the list survives a restart. A starting list beside the program is read (or reported
-    // when it cannot be) until the user's own list exists, and is never written.
+    // and the list survives a restart. The system's starting list is read (or reported when it
+    // cannot be) until the user's own list exists, and is never written; nothing is read from
+    // or written beside the program.
     void installedProgramKeepsTheListInTheUsersFolder() {
-        for (const QByteArray& beside : {QByteArray("/d/s.txt=/d/s_locked.txt\n"),
-                                         QByteArray("/d/a.txt=/d/a_locked.txt\n\0", 26)}) {
+        for (const QByteArray& starting : {QByteArray("/d/s.txt=/d/s_locked.txt\n"),
+                                           QByteArray("/d/a.txt=/d/a_locked.txt\n\0", 26)}) {
             CommandWindow w;
-            writeBytes(w.listFile(), beside);
-            BookmarkListLocation::setExtraInstallFolderForTesting(w.program.path());
+            w.program.installed();
+            const QString startingList = w.program.startingListFile();
+            QVERIFY(QDir().mkpath(QFileInfo(startingList).path()));
+            writeBytes(startingList, starting);
+            writeBytes(w.listFile(), "/d/beside.txt=/d/beside_locked.txt\n");
             w.restart();
-            const bool readable = !beside.contains('\0');
+            const bool readable = !starting.contains('\0');
             QCOMPARE(w.items(), readable ? QStringList{"/d/s.txt=/d/s_locked.txt"} : QStringList{});
             QCOMPARE(messagesShown(),
                      boxesIf(!readable, {"Bookmarked Files", vbExclamation,
-                                         "The bookmark list " + w.listFile() +
+                                         "The bookmark list " + startingList +
                                              " could not be read (the file is not a text file). It "
                                              "is left as it is, and the list starts empty."}));
             QCOMPARE(w.window->BookmarkListPath(), w.program.userListFile());
@@ -215,8 +217,8 @@ private slots:
             w.click(w.c().Label2); // an empty list of the user's own: the starting list is done
             w.restart();
             QCOMPARE(w.items(), QStringList{});
-            QCOMPARE(readBytes(w.listFile()), beside);
-            QCOMPARE(QDir(w.program.path()).entryList(QDir::Files), QStringList{"bookmarked.txt"});
+            QCOMPARE(readBytes(startingList), starting);
+            QCOMPARE(readBytes(w.listFile()), QByteArray("/d/beside.txt=/d/beside_locked.txt\n"));
         }
     }
 

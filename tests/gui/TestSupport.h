@@ -98,28 +98,42 @@ inline void writeBytes(const QString& path, const QByteArray& bytes) {
     QCOMPARE(file.write(bytes), bytes.size());
 }
 
-// A fresh temporary folder that the program takes for its own folder while this lives, and a
-// fresh user's data folder (XDG_DATA_HOME) for the bookmark list of an installed program.
+// A fresh temporary folder that the program takes for its own folder while this lives, a
+// portable copy's until installed() is called; a fresh user's data folder (XDG_DATA_HOME) for
+// the bookmark list of an installed program, and a fresh system configuration folder
+// (XDG_CONFIG_DIRS) for its starting list.
 class ProgramFolder {
 public:
-    ProgramFolder() : m_dataHomeBefore(qgetenv("XDG_DATA_HOME")) {
+    ProgramFolder()
+        : m_dataHomeBefore(qgetenv("XDG_DATA_HOME")),
+          m_configDirsBefore(qgetenv("XDG_CONFIG_DIRS")) {
         setProgramFolderForTesting(m_dir.path());
+        writeBytes(file("kelvane-portable"), {});
         qputenv("XDG_DATA_HOME", QFile::encodeName(m_dataHome.path()));
+        qputenv("XDG_CONFIG_DIRS", QFile::encodeName(m_configDirs.path()));
     }
     ~ProgramFolder() {
         setProgramFolderForTesting(QString());
         qputenv("XDG_DATA_HOME", m_dataHomeBefore);
+        qputenv("XDG_CONFIG_DIRS", m_configDirsBefore);
     }
+
+    // From now on the program is an installed copy: no portable marker beside it.
+    void installed() { QVERIFY(QFile::remove(file("kelvane-portable"))); }
 
     QString path() const { return m_dir.path(); }
     QString file(const QString& name) const { return m_dir.filePath(name); }
     // The bookmark list of an installed program, in the user's data folder.
     QString userListFile() const { return m_dataHome.filePath("Kelvane/bookmarked.txt"); }
+    // The starting list of an installed program, in the system's configuration folder.
+    QString startingListFile() const { return m_configDirs.filePath("Kelvane/bookmarked.txt"); }
 
 private:
     QTemporaryDir m_dir;
     QTemporaryDir m_dataHome;
+    QTemporaryDir m_configDirs;
     QByteArray m_dataHomeBefore;
+    QByteArray m_configDirsBefore;
 };
 
 // The main window after start-up, in a fresh program folder.

@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # Installs the build into a temporary DESTDIR and checks what an installed Kelvane gives a user:
-# both programs, the desktop entry, the AppStream metadata, the icons, the man pages, the bash
-# completion, the version, and a lock and unlock with the installed kelvane-cli.
-# Usage: install_test.sh BUILD_DIR VERSION BINDIR DATADIR MANDIR   (the install folders, full)
+# both programs and their hardening, the license, the desktop entry, the AppStream metadata, the
+# icons, the man pages, the bash completion, the version, and a lock and unlock with the
+# installed kelvane-cli.
+# Usage: install_test.sh BUILD_DIR VERSION BINDIR DATADIR MANDIR DOCDIR BUILD_TYPE
+#        (the install folders, full)
 set -euo pipefail
-build=$1 version=$2 bindir=$3 datadir=$4 mandir=$5
+build=$1 version=$2 bindir=$3 datadir=$4 mandir=$5 docdir=$6 build_type=$7
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -24,14 +26,50 @@ fi
 bin=$work/root$bindir
 share=$work/root$datadir
 man=$work/root$mandir
+# The installed programs' bookmark list, away from the user's own.
+export XDG_DATA_HOME=$work/data XDG_CONFIG_DIRS=$work/etc
 
-# The programs, their versions, and help without a display.
+# The programs, their versions (an installed copy is no portable one), and help without a
+# display.
+[ ! -e "$bin/kelvane-portable" ] || fail "the portable marker is installed"
 for program in kelvane kelvane-cli; do
     [ -x "$bin/$program" ] || fail "$bin/$program is not an installed program"
-    shown=$(headless "$bin/$program" --version 2>&1) || fail "$program --version failed: $shown"
-    [ "$shown" = "$program $version" ] || fail "$program --version says '$shown', not '$program $version'"
+    for option in --version -v; do
+        shown=$(headless "$bin/$program" "$option" 2>&1) || fail "$program $option failed: $shown"
+        [ "$shown" = "$program $version" ] || fail "$program $option says '$shown', not '$program $version'"
+    done
     headless "$bin/$program" --help | grep -q "^Usage: $program " || fail "$program --help has no usage line"
 done
+
+# The programs in the build tree are a portable copy, and say so.
+built=$(cd "$build/bin" && pwd -P)
+for program in kelvane kelvane-cli; do
+    shown=$(headless "$built/$program" --version 2>&1) || fail "$program --version failed: $shown"
+    [ "$shown" = "$program $version
+Portable copy (kelvane-portable beside the program): the bookmark list is $built/bookmarked.txt" ] ||
+        fail "the built $program does not say it is a portable copy: '$shown'"
+done
+
+# Both programs are hardened: a position-independent executable, relocations read-only and bound
+# at start-up, a stack protector and, in an optimised build, the checked C library functions.
+for program in kelvane kelvane-cli; do
+    file=$bin/$program
+    header=$(readelf -hW "$file") dynamic=$(readelf -dW "$file") symbols=$(readelf --dyn-syms -W "$file")
+    grep -q 'Type: *DYN' <<<"$header" && grep -q 'FLAGS_1).*PIE' <<<"$dynamic" ||
+        fail "$program is not a position-independent executable"
+    grep -Eq '\(FLAGS\).*BIND_NOW|\(FLAGS_1\).* NOW' <<<"$dynamic" || fail "$program has no BIND_NOW"
+    readelf -lW "$file" | grep -q GNU_RELRO || fail "$program has no read-only relocations"
+    grep -q '__stack_chk_fail' <<<"$symbols" || fail "$program has no stack protector"
+    case $build_type in
+    Release | RelWithDebInfo | MinSizeRel)
+        grep -Eq ' __[a-z0-9_]+_chk(@|$)' <<<"$symbols" ||
+            fail "$program calls no checked (_FORTIFY_SOURCE) function"
+        ;;
+    esac
+done
+
+# The license.
+grep -q '^MIT License' "$work/root$docdir/LICENSE" || fail "no MIT license in $docdir"
 
 # The desktop entry names a program that is installed, and the icon.
 desktop=$share/applications/org.kelvane.Kelvane.desktop
@@ -81,6 +119,7 @@ metainfo=$share/metainfo/org.kelvane.Kelvane.metainfo.xml
 appstreamcli validate --no-net "$metainfo" >"$work/appstream.log" 2>&1 ||
     { cat "$work/appstream.log" >&2; fail "appstreamcli rejects $metainfo"; }
 grep -q "<release version=\"$version\"" "$metainfo" || fail "$metainfo has no release $version"
+grep -q "<project_license>MIT</project_license>" "$metainfo" || fail "$metainfo names no license"
 
 # Every icon size, each PNG as large as its folder says (width and height from the IHDR chunk).
 [ -f "$share/icons/hicolor/scalable/apps/org.kelvane.Kelvane.svg" ] || fail "no scalable icon"
@@ -105,6 +144,12 @@ for page in kelvane:kelvane-cli kelvane-cli:kelvane; do
     for expected in "$name - lock and unlock files" "--version" "$other(1)" "SECURITY"; do
         grep -qF -- "$expected" <<<"$text" || fail "man page $name(1) lacks '$expected'"
     done
+    if [ "$name" = kelvane-cli ]; then # each example on a line of its own, on 80 columns
+        examples=$(MANWIDTH=80 man -l "$file" 2>/dev/null | sed -n '/^EXAMPLES/,/^[A-Z]/p' |
+            sed '1d;$d' | grep -v '^ *$')
+        [ "$(wc -l <<<"$examples")" -ge 2 ] && ! grep -qv '^ *\$ [^$]*$' <<<"$examples" ||
+            fail "the examples of kelvane-cli(1) do not stand each on a line: $examples"
+    fi
     if [ "$name" = kelvane-cli ]; then # every usage line in the synopsis
         synopsis=$(sed -n '/^SYNOPSIS/,/^DESCRIPTION/p' <<<"$text")
         for command in "lock SOURCE" "unlock SOURCE" "bookmarks list" "bookmarks lock-all"; do
@@ -117,7 +162,13 @@ done
 # The completion is installed where bash-completion looks, and completes.
 completion=$share/bash-completion/completions/kelvane-cli
 if [ -f "$completion" ]; then
-    mkdir -p "$work/files/folder" && touch "$work/files/report.txt" "$work/files/pw.txt"
+    mkdir -p "$work/files/folder" "$work/files/folder_locked"
+    touch "$work/files/"{report.txt,pw.txt,notes_locked.txt,old.locked}
+    # The installed tool lists the bookmarks that remove completes.
+    PATH=$bin:$PATH headless kelvane-cli bookmarks add "$work/files/report.txt" ||
+        fail "the installed kelvane-cli could not add a bookmark"
+    PATH=$bin:$PATH headless kelvane-cli bookmarks add "$work/files/old.locked" -o "$work/x" ||
+        fail "the installed kelvane-cli could not add a bookmark"
     complete_words() { # CURRENT WORD...: the words before the one being completed, then it
         (
             cd "$work/files"
@@ -127,6 +178,7 @@ if [ -f "$completion" ]; then
             shift
             COMP_WORDS=("$@" "$current")
             COMP_CWORD=$#
+            PATH=$bin:$PATH
             _kelvane_cli
             printf '%s\n' "${COMPREPLY[@]}" | sort | tr '\n' ' '
         )
@@ -144,17 +196,25 @@ kelvane-cli bookmarks|lo|lock-all
 kelvane-cli bookmarks add|rep|report.txt 
 kelvane-cli bookmarks list|rep| 
 kelvane-cli lock a b|rep|report.txt 
-kelvane-cli lock report.txt --output-dir|f|folder 
+kelvane-cli lock report.txt --output-dir|f|folder folder_locked 
 kelvane-cli lock|rep|report.txt 
 kelvane-cli lock report.txt|--pass|--password-file --password-stdin 
 kelvane-cli lock report.txt --password-file|p|pw.txt 
 kelvane-cli lock report.txt --password-file =|p|pw.txt 
-kelvane-cli lock report.txt --password-file|=|folder pw.txt report.txt 
+kelvane-cli lock report.txt --password-file|=|folder folder_locked notes_locked.txt old.locked pw.txt report.txt 
+kelvane-cli unlock||folder folder_locked notes_locked.txt old.locked 
+kelvane-cli unlock|rep|report.txt 
+kelvane-cli bookmarks remove|/nowhere/| 
+kelvane-cli lock|-v|-v 
 kelvane-cli -o x|lo|lock 
 kelvane-cli --password-file = x|un|unlock 
 kelvane-cli|--ver|--version 
 kelvane-cli lock|--q|--quiet 
 ROWS
+    # After bookmarks remove: the sources in the installed tool's list.
+    got=$(complete_words "$work/" kelvane-cli bookmarks remove)
+    [ "$got" = "$work/files/old.locked $work/files/report.txt " ] ||
+        fail "completing 'bookmarks remove' gives '$got', not the bookmarked sources"
 else
     fail "no bash completion at $completion"
 fi
