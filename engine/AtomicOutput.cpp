@@ -132,6 +132,15 @@ void checkOutputPlace(const QString& path, Replace replace) {
     }
 }
 
+void flushFolder(int folder) {
+    // The new names reach the disk too, as far as the folder can be flushed.
+    const int fd = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
 bool renameWithoutReplacing(const QString& from, const QString& to) {
     return renameNoReplace(AT_FDCWD, QFile::encodeName(from).constData(), AT_FDCWD,
                            QFile::encodeName(to).constData()) == 0;
@@ -239,7 +248,7 @@ void AtomicOutput::write(const std::uint8_t* data, std::size_t size) {
     }
 }
 
-void AtomicOutput::commit() {
+void AtomicOutput::commit(FolderFlush folder) {
     detail::OutputCalls& calls = detail::outputCalls();
     try {
         if (calls.fdatasync(m_fd) != 0 || calls.fchmod(m_fd, m_mode) != 0) {
@@ -273,11 +282,8 @@ void AtomicOutput::commit() {
         calls.close(m_fd);
         m_fd = -1;
     }
-    // The new name itself reaches the disk too, as far as the folder can be flushed.
-    const int folder = ::openat(m_dirfd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder >= 0) {
-        ::fsync(folder);
-        ::close(folder);
+    if (folder == FolderFlush::Now) {
+        flushFolder(m_dirfd);
     }
     calls.close(m_dirfd);
     m_dirfd = -1;

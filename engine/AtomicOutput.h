@@ -23,8 +23,16 @@ OutputPlace outputPlace(const QString& path);
 // EngineError(OutputExists) when it names a file or link and `replace` is Nothing.
 void checkOutputPlace(const QString& path, Replace replace);
 
+// Flushes the folder open at `folder` (any descriptor of it, O_PATH too), so that names made in it
+// reach the disk; a folder that cannot be flushed is left as it is.
+void flushFolder(int folder);
+
 // Renames `from` to `to` unless something is at `to` already. False when it did not happen.
 bool renameWithoutReplacing(const QString& from, const QString& to);
+
+// Whether commit() flushes the output's folder itself, or leaves that to its caller, which
+// flushes the folder once for many outputs (OutputGroup) before it tells anyone they are done.
+enum class FolderFlush { Now, Deferred };
 
 // A new file that appears at its path only complete and flushed to disk, or not at all.
 //
@@ -54,6 +62,8 @@ public:
     const QString& path() const { return m_path; }
     // The temporary file, open for writing.
     int handle() const { return m_fd; }
+    // The output's folder (an O_PATH descriptor), until commit.
+    int folderHandle() const { return m_dirfd; }
 
     // Writes all of `data` at the current position. A write that the file system refuses for
     // direct I/O is repeated through the page cache. Throws EngineError(Write).
@@ -61,7 +71,7 @@ public:
 
     // Flushes, sets the permissions and publishes the file. Throws EngineError: Write,
     // OutputExists (something appeared at the output under Replace::Nothing), OutputNotFile.
-    void commit();
+    void commit(FolderFlush folder = FolderFlush::Now);
 
 private:
     void createTemporary();
