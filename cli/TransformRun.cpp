@@ -69,6 +69,15 @@ ExitCode TransformRun::run() {
                        QStringLiteral("The output folder %1 does not exist or is not a folder.")
                            .arg(quoted(m_arguments.outputDir)));
     }
+    for (const Job& job : m_jobs) {
+        if (!isStandardStream(job.source)) {
+            m_sourcePaths.insert(QDir::cleanPath(QFileInfo(job.source).absoluteFilePath()));
+            struct stat status {};
+            if (::stat(QFile::encodeName(job.source).constData(), &status) == 0) {
+                m_sourceFiles.insert({status.st_dev, status.st_ino});
+            }
+        }
+    }
     std::vector<const Job*> runnable;
     for (std::size_t i = 0; i < m_jobs.size(); ++i) {
         try {
@@ -81,18 +90,17 @@ ExitCode TransformRun::run() {
         }
     }
 
-    int done = 0;
     if (!runnable.empty()) {
         try {
             const QString password = readPassword(m_arguments);
             for (const Job* job : runnable) {
                 try {
                     transform(*job, password);
-                    ++done;
                 } catch (const EngineError& error) {
                     fail(*job, exitCodeFor(error.kind()), error.message());
                 }
             }
+            m_group.flush();
         } catch (const CliError& error) {
             reportError(error.message());
             m_code = worse(m_code, error.code());
@@ -103,7 +111,7 @@ ExitCode TransformRun::run() {
         reportNotice(QStringLiteral("%1 %2 of %3 files")
                          .arg(m_arguments.command == Command::Lock ? QStringLiteral("locked")
                                                                    : QStringLiteral("unlocked"))
-                         .arg(done)
+                         .arg(m_done)
                          .arg(m_jobs.size()));
     }
     return m_code;
@@ -124,14 +132,11 @@ void TransformRun::check(std::size_t index) {
                           .arg(quoted(job.output)));
     }
     // Writing one SOURCE's output over another SOURCE would destroy that file, before or after
-    // it is read.
-    for (std::size_t other = 0; other < m_jobs.size(); ++other) {
-        if (other != index && !isStandardStream(m_jobs[other].source) &&
-            isSamePlace(job.output, m_jobs[other].source)) {
-            throw refusal(QStringLiteral("The output %1 is another SOURCE of this run, which it "
-                                         "would overwrite.")
-                              .arg(quoted(job.output)));
-        }
+    // it is read. (Its own SOURCE was refused just above.)
+    if (isSourcePlace(job.output)) {
+        throw refusal(QStringLiteral("The output %1 is another SOURCE of this run, which it "
+                                     "would overwrite.")
+                          .arg(quoted(job.output)));
     }
     const QString key = outputKey(job.output);
     if (m_claimedOutputs.contains(key)) {
@@ -148,7 +153,16 @@ void TransformRun::check(std::size_t index) {
         throw refusal(QStringLiteral("The output %1 already exists; use --force to replace it.")
                           .arg(quoted(job.output)));
     }
-    m_claimedOutputs.append(key);
+    m_claimedOutputs.insert(key);
+}
+
+bool TransformRun::isSourcePlace(const QString& output) const {
+    if (m_sourcePaths.contains(QDir::cleanPath(QFileInfo(output).absoluteFilePath()))) {
+        return true;
+    }
+    struct stat status {};
+    return ::stat(QFile::encodeName(output).constData(), &status) == 0 &&
+           m_sourceFiles.count({status.st_dev, status.st_ino}) != 0;
 }
 
 void TransformRun::checkStandardOutput(const Job& job) const {
@@ -167,14 +181,29 @@ void TransformRun::checkStandardOutput(const Job& job) const {
     }
 }
 
-void TransformRun::transform(const Job& job, const QString& password) const {
+void TransformRun::transform(const Job& job, const QString& password) {
     const bool lock = m_arguments.command == Command::Lock;
     const QByteArray label = QByteArray(lock ? "Locking" : "Unlocking") +
                              (m_jobs.size() > 1 ? ' ' + QFile::encodeName(job.source) : "");
     const Replace replace = m_arguments.force ? Replace::Existing : Replace::Nothing;
     if (!isStandardStream(job.source) && !isStandardStream(job.output)) {
         ProgressLine progress(label, QFileInfo(job.source).size(), !m_arguments.quiet);
-        RndCrypt(job.source, job.output, password, progress.step(), replace);
+        if (m_jobs.size() == 1) {
+            RndCrypt(job.source, job.output, password, progress.step(), replace);
+            ++m_done;
+            return;
+        }
+        // Counted, or reported, once the output is on disk under its name.
+        RndCrypt(
+            job.source, job.output, password, m_group,
+            [this, &job](const EngineError* error) {
+                if (error != nullptr) {
+                    fail(job, exitCodeFor(error->kind()), error->message());
+                } else {
+                    ++m_done;
+                }
+            },
+            progress.step(), replace);
         return;
     }
     StreamInput input = isStandardStream(job.source)
@@ -185,6 +214,7 @@ void TransformRun::transform(const Job& job, const QString& password) const {
                               : StreamOutput::file(job.output, replace, kStreamedFilePermissions);
     ProgressLine progress(label, input.size(), !m_arguments.quiet);
     RndCryptStream(input, output, password, progress.step());
+    ++m_done;
 }
 
 void TransformRun::fail(const Job& job, ExitCode code, const QString& message) {

@@ -3,10 +3,16 @@
 
 #include "cli/Arguments.h"
 #include "cli/ExitCode.h"
+#include "engine/OutputGroup.h"
 
+#include <QSet>
 #include <QString>
 
+#include <set>
+#include <utility>
 #include <vector>
+
+#include <sys/types.h>
 
 namespace kelvane::cli {
 
@@ -34,12 +40,20 @@ private:
     // Throws CliError when `m_jobs[index]` cannot run; on success claims its output.
     void check(std::size_t index);
     void checkStandardOutput(const Job& job) const;
-    void transform(const Job& job, const QString& password) const;
+    // True when `output` is the place of one of the SOURCEs.
+    bool isSourcePlace(const QString& output) const;
+    void transform(const Job& job, const QString& password);
     void fail(const Job& job, ExitCode code, const QString& message);
 
     const Arguments& m_arguments;
     std::vector<Job> m_jobs;
-    QStringList m_claimedOutputs;
+    QSet<QString> m_claimedOutputs;
+    // The SOURCEs' places: their paths, and the files they name.
+    QSet<QString> m_sourcePaths;
+    std::set<std::pair<dev_t, ino_t>> m_sourceFiles;
+    // Outputs of many SOURCEs are flushed to disk together.
+    OutputGroup m_group;
+    int m_done = 0;
     ExitCode m_code = ExitCode::Done;
 };
 

@@ -102,12 +102,14 @@ void BatchLock::lockAll() {
         all += sizes.back();
     }
     BatchReport report(count);
+    // The finished files reach the disk together; each counts as locked once it is there.
+    OutputGroup group;
     std::uint64_t before = 0;
     for (int i = 0; i < count; ++i) {
         // The user sees the selection move down the list.
         c.List1->setCurrentRow(i);
         const auto index = static_cast<std::size_t>(i);
-        if (!lockEntry(steps[index], run.yieldStep({i + 1, count, before, all}), report)) {
+        if (!lockEntry(steps[index], run.yieldStep({i + 1, count, before, all}), report, group)) {
             for (std::size_t rest = index + 1; rest < steps.size(); ++rest) {
                 report.notStarted(BatchPlan::nameOf(steps[rest]));
             }
@@ -115,6 +117,7 @@ void BatchLock::lockAll() {
         }
         before += sizes[index];
     }
+    group.flush();
     run.end();
     run.stopIndicator();
     if (!run.closing()) {
@@ -136,8 +139,8 @@ bool BatchLock::replaceAllowed(int count) const {
 
 // An error in one entry is reported with the others at the end; the run goes on. False when
 // the user stopped the run during this entry.
-bool BatchLock::lockEntry(const BatchPlan::Step& step, const YieldStep& yield,
-                          BatchReport& report) {
+bool BatchLock::lockEntry(const BatchPlan::Step& step, const YieldStep& yield, BatchReport& report,
+                          OutputGroup& group) {
     const MainControls& c = m_window.controls();
     if (step.action != BatchPlan::Action::Lock) {
         report.skipped(BatchPlan::nameOf(step), BatchPlan::skipReason(step.action));
@@ -152,9 +155,16 @@ bool BatchLock::lockEntry(const BatchPlan::Step& step, const YieldStep& yield,
     try {
         // Only the outputs the user agreed to replace may be replaced; one that appears
         // meanwhile fails its entry.
-        RndCrypt(step.paths.source, step.paths.output, c.txtPassword1->text(), yield,
-                 step.replacesOutput ? Replace::Existing : Replace::Nothing);
-        report.locked();
+        RndCrypt(
+            step.paths.source, step.paths.output, c.txtPassword1->text(), group,
+            [&report, name = BatchPlan::nameOf(step)](const EngineError* error) {
+                if (error != nullptr) {
+                    report.failed(name, error->message());
+                } else {
+                    report.locked();
+                }
+            },
+            yield, step.replacesOutput ? Replace::Existing : Replace::Nothing);
     } catch (const EngineError& error) {
         if (error.kind() == EngineError::Kind::Cancelled) {
             report.interrupted(BatchPlan::nameOf(step));

@@ -3,6 +3,7 @@
 
 #include "core/BatchPlan.h"
 #include "engine/Cipher.h"
+#include "engine/OutputGroup.h"
 
 #include <QObject>
 #include <QString>
@@ -29,7 +30,8 @@ private:
     // refused before the run.
     // Asks once whether `count` existing output files may be replaced.
     bool replaceAllowed(int count) const;
-    bool lockEntry(const BatchPlan::Step& step, const YieldStep& yield, BatchReport& report);
+    bool lockEntry(const BatchPlan::Step& step, const YieldStep& yield, BatchReport& report,
+                   OutputGroup& group);
 
     frmMain& m_window;
 };

@@ -4,21 +4,26 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QScopedValueRollback>
+#include <QStringListModel>
 
 namespace kelvane {
 
-FileListBox::FileListBox(QWidget* parent) : QListWidget(parent) {
+FileListBox::FileListBox(QWidget* parent) : QListView(parent), m_model(new QStringListModel(this)) {
+    setModel(m_model);
+    setUniformItemSizes(true);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(QAbstractItemView::SingleSelection);
     readFolder(QDir::currentPath(), QString());
     // A move to another row by mouse or keyboard is a click; a click on the row that is already
-    // current changes no row and is caught by itemClicked.
-    connect(this, &QListWidget::currentRowChanged, this, [this](int row) {
-        if (!m_updating && row >= 0) {
-            emit Click();
-        }
-    });
-    connect(this, &QListWidget::itemClicked, this, [this](QListWidgetItem* clicked) {
-        if (row(clicked) == m_rowAtPress) {
+    // current changes no row and is caught by clicked.
+    connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& current) {
+                if (!m_updating && current.row() >= 0) {
+                    emit Click();
+                }
+            });
+    connect(this, &QAbstractItemView::clicked, this, [this](const QModelIndex& clicked) {
+        if (clicked.row() == m_rowAtPress) {
             emit Click();
         }
     });
@@ -29,28 +34,25 @@ bool FileListBox::setPath(const QString& path) {
 }
 
 QString FileListBox::FileName() const {
-    const QListWidgetItem* selected = currentItem();
-    return selected == nullptr ? QString() : selected->text();
+    return List(ListIndex());
 }
 
 bool FileListBox::setFileName(const QString& name) {
-    const QList<QListWidgetItem*> found =
-        findItems(name, Qt::MatchExactly | Qt::MatchCaseSensitive);
-    if (found.isEmpty()) {
+    const qsizetype row = m_names.indexOf(name);
+    if (row < 0) {
         return false;
     }
-    setListIndex(row(found.first()));
+    setListIndex(static_cast<int>(row));
     return true;
 }
 
 void FileListBox::setListIndex(int index) {
     const QScopedValueRollback updating(m_updating, true);
-    setCurrentRow(index >= 0 && index < count() ? index : -1);
+    selectRow(index >= 0 && index < ListCount() ? index : -1);
 }
 
 QString FileListBox::List(int index) const {
-    const QListWidgetItem* entry = item(index);
-    return entry == nullptr ? QString() : entry->text();
+    return index >= 0 && index < ListCount() ? m_names.at(index) : QString();
 }
 
 bool FileListBox::Refresh() {
@@ -58,8 +60,13 @@ bool FileListBox::Refresh() {
 }
 
 void FileListBox::mousePressEvent(QMouseEvent* event) {
-    m_rowAtPress = currentRow();
-    QListWidget::mousePressEvent(event);
+    m_rowAtPress = ListIndex();
+    QListView::mousePressEvent(event);
+}
+
+// The row becomes the current one and the only one selected; -1 leaves none.
+void FileListBox::selectRow(int row) {
+    selectionModel()->setCurrentIndex(m_model->index(row), QItemSelectionModel::ClearAndSelect);
 }
 
 bool FileListBox::readFolder(const QString& path, const QString& keepSelected) {
@@ -67,13 +74,12 @@ bool FileListBox::readFolder(const QString& path, const QString& keepSelected) {
     if (path.isEmpty() || !info.isDir() || !info.isReadable()) {
         return false;
     }
-    const QStringList names =
+    m_names =
         QDir(path).entryList(QDir::Files | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
     const QScopedValueRollback updating(m_updating, true);
-    clear();
-    addItems(names);
+    m_model->setStringList(m_names);
     m_path = path;
-    setCurrentRow(keepSelected.isEmpty() ? -1 : static_cast<int>(names.indexOf(keepSelected)));
+    selectRow(keepSelected.isEmpty() ? -1 : static_cast<int>(m_names.indexOf(keepSelected)));
     return true;
 }
 
