@@ -56,8 +56,9 @@ timed() {
 
 if wants memory; then
     echo "== In memory (256 MiB buffer)"
-    rate() { printf '%s\n' "$1" | awk -v name="\"$2\"" '
-        index($0, "\"name\": " name) { found = 1 }
+    # A benchmark's name may go on with its arguments ("BM_memcpy/min_time:2.000").
+    rate() { printf '%s\n' "$1" | awk -v name="\"$2" '
+        index($0, "\"name\": " name "\"") || index($0, "\"name\": " name "/") { found = 1 }
         found && /"bytes_per_second"/ { gsub(/[^0-9.e+]/, "", $2); print $2; exit }'; }
     fast=$("$build/bench/kelvane_bench" --benchmark_format=json 2>/dev/null)
     slow=$(KELVANE_PORTABLE=1 "$build/bench/kelvane_bench" --benchmark_format=json \
