@@ -113,9 +113,11 @@ if wants file; then
     printf '  %-34s %6.2f s\n' "cp + sync of the copy" "$base"
     printf '  %-34s %6.2f s   %s x cp + sync\n' "dd bs=1M oflag=direct, fdatasync" "$direct" "$(ratio "$direct" "$base")"
     for name in dd_cached kelvane kelvane_direct; do
-        label=${name/dd_cached/dd bs=1M (cached), fdatasync}
-        label=${label/kelvane_direct/kelvane-cli lock, direct path}
-        label=${label/kelvane/kelvane-cli lock, windowed path}
+        case $name in
+            dd_cached) label="dd bs=1M (cached), fdatasync" ;;
+            kelvane) label="kelvane-cli lock, windowed path" ;;
+            kelvane_direct) label="kelvane-cli lock, direct path" ;;
+        esac
         t=$(med "${wall[$name]}")
         printf '  %-34s %6.2f s   %s x cp + sync, %s x dd direct\n' "$label" "$t" \
             "$(ratio "$t" "$base")" "$(ratio "$t" "$direct")"

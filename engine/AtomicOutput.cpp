@@ -248,10 +248,11 @@ void AtomicOutput::write(const std::uint8_t* data, std::size_t size) {
     }
 }
 
-void AtomicOutput::commit(FolderFlush folder) {
+void AtomicOutput::commit(FolderFlush folder, DataFlush data) {
     detail::OutputCalls& calls = detail::outputCalls();
     try {
-        if (calls.fdatasync(m_fd) != 0 || calls.fchmod(m_fd, m_mode) != 0) {
+        if ((data == DataFlush::Now && calls.fdatasync(m_fd) != 0) ||
+            calls.fchmod(m_fd, m_mode) != 0) {
             failErrno();
         }
         if (!m_temporaryName.isEmpty()) {

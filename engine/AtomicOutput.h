@@ -34,6 +34,10 @@ bool renameWithoutReplacing(const QString& from, const QString& to);
 // flushes the folder once for many outputs (OutputGroup) before it tells anyone they are done.
 enum class FolderFlush { Now, Deferred };
 
+// Whether commit() flushes the file's data, or its caller has made it durable already (a flush
+// of the whole file system that reported no error).
+enum class DataFlush { Now, Done };
+
 // A new file that appears at its path only complete and flushed to disk, or not at all.
 //
 // The content goes to a temporary file in the output's folder: an unnamed one where the file
@@ -71,7 +75,7 @@ public:
 
     // Flushes, sets the permissions and publishes the file. Throws EngineError: Write,
     // OutputExists (something appeared at the output under Replace::Nothing), OutputNotFile.
-    void commit(FolderFlush folder = FolderFlush::Now);
+    void commit(FolderFlush folder = FolderFlush::Now, DataFlush data = DataFlush::Now);
 
 private:
     void createTemporary();

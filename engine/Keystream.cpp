@@ -306,7 +306,8 @@ std::uint32_t xorFromPeriod(std::uint32_t state, std::uint8_t* data, std::size_t
 }
 
 bool periodPays(std::uint64_t length) {
-    return length >= kPeriodThreshold || g_periodBuilt.load(std::memory_order_acquire);
+    return !detail::haveAvx2() &&
+           (length >= kPeriodThreshold || g_periodBuilt.load(std::memory_order_acquire));
 }
 
 std::uint32_t xorKeystream(std::uint32_t state, std::uint8_t* data, std::size_t len) {

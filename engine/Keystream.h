@@ -30,8 +30,9 @@ std::uint32_t xorKeystream(std::uint32_t state, std::uint8_t* data, std::size_t 
 inline constexpr std::size_t kPeriod = std::size_t{1} << 24;
 
 // A transform of at least this many bytes in all XORs with one precomputed period instead of
-// running the generator: past it, building the period once costs less than it saves.
-inline constexpr std::uint64_t kPeriodThreshold = 8u * 1024 * 1024;
+// running the portable generator kernel: building the period costs one period of that kernel,
+// and XOR with the period runs about six times as fast, so it pays from about 19 MiB on.
+inline constexpr std::uint64_t kPeriodThreshold = 20u * 1024 * 1024;
 
 // Where `state` stands on the generator's cycle, counted in draws from state 0:
 // advance(0, cyclePosition(state)) == state.
@@ -41,8 +42,9 @@ std::uint64_t cyclePosition(std::uint32_t state);
 // life of the process): the same bytes and the same returned state.
 std::uint32_t xorFromPeriod(std::uint32_t state, std::uint8_t* data, std::size_t len);
 
-// True when a transform of `length` bytes in all should use xorFromPeriod: a long one, or any
-// once the period has been built.
+// True when a transform of `length` bytes in all should use xorFromPeriod: with the portable
+// generator kernel, a long one, or any once the period has been built. The AVX2 generator kernel
+// runs faster than XOR with the period, which reads twice the memory, and is always used.
 bool periodPays(std::uint64_t length);
 
 // The kernels behind xorKeystream, exposed so that tests and benchmarks can hold each one to the

@@ -22,6 +22,7 @@ const OutputCalls kSystem = {
     ::linkat,
     ::renameat2,
     ::unlinkat,
+    ::syncfs,
 };
 
 } // namespace

@@ -18,6 +18,7 @@ struct OutputCalls {
     int (*renameat2)(int olddirfd, const char* oldpath, int newdirfd, const char* newpath,
                      unsigned flags);
     int (*unlinkat)(int dirfd, const char* path, int flags);
+    int (*syncfs)(int fd);
 };
 
 // The calls in use: the system's own unless a test has replaced some.

@@ -2,12 +2,15 @@
 #include "engine/OutputGroup.h"
 
 #include "engine/EngineError.h"
+#include "engine/OutputCalls.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <utility>
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/utsname.h>
 #include <unistd.h>
 
 namespace kelvane {
@@ -20,6 +23,19 @@ struct Folder {
     dev_t device = 0;
     ino_t inode = 0;
 };
+
+// A flush of a whole file system reports the write errors met on it only from Linux 5.8 on;
+// before, it always succeeds, and only each file's own flush can be trusted.
+bool syncfsReportsErrors() {
+    static const bool reports = [] {
+        utsname system{};
+        int major = 0;
+        int minor = 0;
+        return ::uname(&system) == 0 && std::sscanf(system.release, "%d.%d", &major, &minor) == 2 &&
+               (major > 5 || (major == 5 && minor >= 8));
+    }();
+    return reports;
+}
 
 } // namespace
 
@@ -47,16 +63,30 @@ void OutputGroup::flush() {
     std::vector<Entry> entries = std::exchange(m_entries, {});
     m_bytes = 0;
 
-    // One flush of each file system takes the data of every output at once.
-    std::vector<dev_t> flushed;
-    for (const Entry& entry : entries) {
+    // One flush of each file system takes the data of every output at once. It is made through
+    // the output opened first, so that a write error anywhere on that file system since then fails
+    // it; each output is then flushed alone, which finds its own error.
+    std::vector<std::pair<dev_t, bool>> devices; // and whether their flush succeeded
+    const auto deviceOf = [](const Entry& entry) {
         struct stat status {};
-        if (::fstat(entry.output->handle(), &status) == 0 &&
-            std::find(flushed.begin(), flushed.end(), status.st_dev) == flushed.end()) {
-            ::syncfs(entry.output->handle());
-            flushed.push_back(status.st_dev);
+        return ::fstat(entry.output->handle(), &status) == 0 ? status.st_dev : dev_t(-1);
+    };
+    for (const Entry& entry : entries) {
+        const dev_t device = deviceOf(entry);
+        if (std::none_of(devices.begin(), devices.end(),
+                         [&](const auto& known) { return known.first == device; })) {
+            const bool durable =
+                detail::outputCalls().syncfs(entry.output->handle()) == 0 && syncfsReportsErrors();
+            devices.emplace_back(device, durable);
         }
     }
+    const auto dataFlush = [&](const Entry& entry) {
+        const dev_t device = deviceOf(entry);
+        const auto found = std::find_if(devices.begin(), devices.end(),
+                                        [&](const auto& known) { return known.first == device; });
+        return found != devices.end() && found->second && device != dev_t(-1) ? DataFlush::Done
+                                                                              : DataFlush::Now;
+    };
 
     std::vector<Folder> folders;
     std::vector<const Entry*> published;
@@ -74,8 +104,8 @@ void OutputGroup::flush() {
         }
         try {
             // A folder that cannot be held for the common flush is flushed with its output.
-            entry.output->commit(known || folder.fd >= 0 ? FolderFlush::Deferred
-                                                         : FolderFlush::Now);
+            entry.output->commit(known || folder.fd >= 0 ? FolderFlush::Deferred : FolderFlush::Now,
+                                 dataFlush(entry));
             published.push_back(&entry);
             if (!known && folder.fd >= 0) {
                 folders.push_back(folder);

@@ -15,10 +15,10 @@ class EngineError;
 
 // Publishes many finished outputs with few flushes. Each output joins the group complete but
 // unpublished; flush() makes the data of all of them durable with one flush of their file system
-// (syncfs) before any name appears, then publishes each one (AtomicOutput::commit, whose own
-// flush then finds nothing left to write and still catches a file whose data did not reach the
-// disk), then flushes each folder once for every name published in it. Only then is each output
-// reported done. Every guarantee of AtomicOutput holds for each output.
+// (syncfs, which reports any write error met on it) before any name appears, then publishes each
+// one (AtomicOutput::commit; where the file system's flush failed or cannot report errors, each
+// output is flushed alone first), then flushes each folder once for every name published in it.
+// Only then is each output reported done. Every guarantee of AtomicOutput holds for each output.
 //
 // The group flushes by itself once it holds kMaxFiles outputs or kMaxBytes of content, so that it
 // never holds too many open files. An output of kLargeFile bytes or more is published at once on

@@ -341,10 +341,13 @@ TEST_F(SafeOutput, AGroupPublishesEachOutputOnlyOnceItIsOnDisk) {
         bool flush = true;
         int failing = -1; // the output expected to fail
         int doneBeforeFlush = 0;
+        bool fileSystemFlushFails = false;
     } rows[] = {
         {"all publish", 5},
         {"with named temporary files", 5, 3000, false},
-        {"the third flush fails", 5, 3000, true, OutputCall::Flush, 3, -1, true, 2},
+        {"the file system's flush fails", 5, 3000, true, OutputCall::FlushAll, 1, -1, true, -1},
+        {"then the third file's own flush fails", 5, 3000, true, OutputCall::Flush, 3, -1, true, 2,
+         0, true},
         {"the second link fails", 5, 3000, true, OutputCall::Link, 2, -1, true, 1},
         {"a named one's rename fails", 4, 3000, false, OutputCall::Rename, 4, -1, true, 3},
         {"an output appears meanwhile", 5, 3000, true, OutputCall::Count, 0, 3, true, 3},
@@ -389,6 +392,9 @@ TEST_F(SafeOutput, AGroupPublishesEachOutputOnlyOnceItIsOnDisk) {
                 write(QStringLiteral("out/%1").arg(row.appearsAt), "someone else's");
             }
             faults.failAt(row.call, row.nth, EIO);
+            if (row.fileSystemFlushFails) {
+                faults.failFileSystemFlushes();
+            }
             if (row.flush) {
                 group.flush();
             }
