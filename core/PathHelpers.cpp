@@ -1,6 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "core/PathHelpers.h"
 
+#include <algorithm>
+#include <utility>
+#include <vector>
+
 namespace kelvane {
 
 QString getExtension(const QString& Filename) {
@@ -22,6 +26,22 @@ int InstrRev(const QString& StringCheck, const QString& StringMatch, int Start, 
         }
     }
     return 0;
+}
+
+QStringList sortedEntries(const QString& path, QDir::Filters filters) {
+    const QStringList names = QDir(path).entryList(filters, QDir::Unsorted);
+    std::vector<std::pair<QString, QString>> keyed; // (name in lower case, name)
+    keyed.reserve(static_cast<std::size_t>(names.size()));
+    for (const QString& name : names) {
+        keyed.emplace_back(name.toLower(), name);
+    }
+    std::sort(keyed.begin(), keyed.end());
+    QStringList sorted;
+    sorted.reserve(names.size());
+    for (auto& entry : keyed) {
+        sorted.append(std::move(entry.second));
+    }
+    return sorted;
 }
 
 } // namespace kelvane

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "window/DirListBox.h"
 
+#include "core/PathHelpers.h"
+
 #include <QAbstractListModel>
 #include <QDir>
 #include <QFileInfo>
@@ -162,8 +164,7 @@ bool DirListBox::readFolder(const QString& path) {
     if (path.isEmpty() || !info.isDir() || !info.isReadable()) {
         return false;
     }
-    const QStringList subfolders =
-        QDir(path).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
+    const QStringList subfolders = sortedEntries(path, QDir::Dirs | QDir::NoDotAndDotDot);
     const QStringList chain = chainOf(path);
 
     std::vector<FolderEntries::Entry> entries;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "window/FileListBox.h"
 
+#include "core/PathHelpers.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QScopedValueRollback>
@@ -74,8 +76,7 @@ bool FileListBox::readFolder(const QString& path, const QString& keepSelected) {
     if (path.isEmpty() || !info.isDir() || !info.isReadable()) {
         return false;
     }
-    m_names =
-        QDir(path).entryList(QDir::Files | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
+    m_names = sortedEntries(path, QDir::Files | QDir::NoDotAndDotDot);
     const QScopedValueRollback updating(m_updating, true);
     m_model->setStringList(m_names);
     m_path = path;
