@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 using namespace kelvane;
 
 namespace {
@@ -76,6 +78,10 @@ TEST(SortedEntries, FollowTheOrderOfTheFolderByNameIgnoringCase) {
     for (const char* name : {"Sub", "sub2", "_dir", "Zed", "alpha", ".hidden"}) {
         ASSERT_TRUE(QDir(dir.path()).mkdir(name));
     }
+    QFile::link(dir.filePath("b.txt"), dir.filePath("link to a file"));
+    QFile::link(dir.filePath("nowhere"), dir.filePath("dangling link"));
+    QFile::link(dir.filePath("Sub"), dir.filePath("link to a folder"));
+    ASSERT_EQ(::mkfifo(qPrintable(dir.filePath("pipe")), 0644), 0);
     const QDir::Filters rows[] = {QDir::Files | QDir::NoDotAndDotDot,
                                   QDir::Dirs | QDir::NoDotAndDotDot,
                                   QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot};
