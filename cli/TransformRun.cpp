@@ -96,18 +96,17 @@ ExitCode TransformRun::run() {
         }
     }
 
-    int done = 0;
     if (!runnable.empty()) {
         try {
             const QString password = readPassword(m_arguments);
             for (const Job* job : runnable) {
                 try {
                     transform(*job, password);
-                    ++done;
                 } catch (const EngineError& error) {
                     fail(*job, exitCodeFor(error.kind()), error.message());
                 }
             }
+            m_group.flush();
         } catch (const CliError& error) {
             reportError(error.message());
             m_code = worse(m_code, error.code());
@@ -118,7 +117,7 @@ ExitCode TransformRun::run() {
         reportNotice(QStringLiteral("%1 %2 of %3 files")
                          .arg(m_arguments.command == Command::Lock ? QStringLiteral("locked")
                                                                    : QStringLiteral("unlocked"))
-                         .arg(done)
+                         .arg(m_done)
                          .arg(m_jobs.size()));
     }
     return m_code;
@@ -203,7 +202,7 @@ void TransformRun::checkDescriptorOutput(const Job& job) const {
     }
 }
 
-void TransformRun::transform(const Job& job, const QString& password) const {
+void TransformRun::transform(const Job& job, const QString& password) {
     const bool lock = m_arguments.command == Command::Lock;
     const QByteArray label = QByteArray(lock ? "Locking" : "Unlocking") +
                              (m_jobs.size() > 1 ? ' ' + shownName(job.source).toUtf8() : "");
@@ -212,7 +211,22 @@ void TransformRun::transform(const Job& job, const QString& password) const {
         const std::optional<struct stat> source = statusOf(job.source);
         ProgressLine progress(label, source ? static_cast<std::uint64_t>(source->st_size) : 0,
                               !m_arguments.quiet);
-        RndCrypt(job.source, job.output, password, progress.step(), replace);
+        if (m_jobs.size() == 1) {
+            RndCrypt(job.source, job.output, password, progress.step(), replace);
+            ++m_done;
+            return;
+        }
+        // Counted, or reported, once the output is on disk under its name.
+        RndCrypt(
+            job.source, job.output, password, m_group,
+            [this, &job](const EngineError* error) {
+                if (error != nullptr) {
+                    fail(job, exitCodeFor(error->kind()), error->message());
+                } else {
+                    ++m_done;
+                }
+            },
+            progress.step(), replace);
         return;
     }
     StreamInput input = isStandardStream(job.source)
@@ -225,6 +239,7 @@ void TransformRun::transform(const Job& job, const QString& password) const {
                               : StreamOutput::file(job.output, replace, kStreamedFilePermissions);
     ProgressLine progress(label, input.size(), !m_arguments.quiet);
     RndCryptStream(input, output, password, progress.step());
+    ++m_done;
 }
 
 void TransformRun::fail(const Job& job, ExitCode code, const QString& message) {

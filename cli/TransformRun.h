@@ -4,6 +4,7 @@
 #include "cli/Arguments.h"
 #include "cli/ExitCode.h"
 #include "core/RunChecks.h"
+#include "engine/OutputGroup.h"
 
 #include <QString>
 
@@ -36,13 +37,16 @@ private:
     // Throws CliError when `m_jobs[index]` cannot run; on success claims its output.
     void check(std::size_t index);
     void checkDescriptorOutput(const Job& job) const;
-    void transform(const Job& job, const QString& password) const;
+    void transform(const Job& job, const QString& password);
     void fail(const Job& job, ExitCode code, const QString& message);
 
     const Arguments& m_arguments;
     std::vector<Job> m_jobs;
     PathResolver m_resolver;
     RunChecks m_checks{m_resolver};
+    // Outputs of many SOURCEs are flushed to disk together.
+    OutputGroup m_group;
+    int m_done = 0;
     ExitCode m_code = ExitCode::Done;
 };
 

@@ -27,6 +27,9 @@ BatchReport BatchRun::run() const {
         all += sizes.back();
     }
     BatchReport report(count);
+    // Declared after the report, so that a group left unflushed by an exception is discarded
+    // before the report its callbacks write to.
+    OutputGroup group;
     std::uint64_t before = 0;
     for (int i = 0; i < count; ++i) {
         const auto index = static_cast<std::size_t>(i);
@@ -34,11 +37,11 @@ BatchReport BatchRun::run() const {
         if (starting) {
             starting(i, position);
         }
-        const Outcome outcome = lock(steps[index], position, report);
-        if (finished) {
-            finished(steps[index], outcome);
+        const std::optional<Outcome> outcome = lock(steps[index], position, report, group);
+        if (outcome && finished) {
+            finished(steps[index], *outcome);
         }
-        if (outcome.stopped) {
+        if (outcome && outcome->stopped) {
             for (std::size_t rest = index + 1; rest < steps.size(); ++rest) {
                 report.notStarted(BatchPlan::nameOf(steps[rest]));
             }
@@ -46,11 +49,14 @@ BatchReport BatchRun::run() const {
         }
         before += sizes[index];
     }
+    // The files finished before a stop are kept too.
+    group.flush();
     return report;
 }
 
-BatchRun::Outcome BatchRun::lock(const BatchPlan::Step& step, const Position& position,
-                                 BatchReport& report) const {
+std::optional<BatchRun::Outcome> BatchRun::lock(const BatchPlan::Step& step,
+                                                const Position& position, BatchReport& report,
+                                                OutputGroup& group) const {
     Outcome outcome;
     outcome.skip = step.action;
     // The source may have gone while earlier entries were locked.
@@ -65,10 +71,23 @@ BatchRun::Outcome BatchRun::lock(const BatchPlan::Step& step, const Position& po
     try {
         // Only the outputs that existed when the run was agreed to may be replaced; one that
         // appears meanwhile fails its entry.
-        RndCrypt(step.paths.source, step.paths.output, m_password,
-                 yieldFor ? yieldFor(step, position) : YieldStep(),
-                 step.replacesOutput ? Replace::Existing : Replace::Nothing);
-        report.locked();
+        RndCrypt(
+            step.paths.source, step.paths.output, m_password, group,
+            [this, &step, &report](const EngineError* error) {
+                Outcome published;
+                if (error != nullptr) {
+                    published.failure = error->kind();
+                    report.failed(BatchPlan::nameOf(step), error->message());
+                } else {
+                    report.locked();
+                }
+                if (finished) {
+                    finished(step, published);
+                }
+            },
+            yieldFor ? yieldFor(step, position) : YieldStep(),
+            step.replacesOutput ? Replace::Existing : Replace::Nothing);
+        return std::nullopt;
     } catch (const EngineError& error) {
         if (error.kind() == EngineError::Kind::Cancelled) {
             outcome.stopped = true;

@@ -5,6 +5,7 @@
 #include "core/BatchReport.h"
 #include "engine/Cipher.h"
 #include "engine/EngineError.h"
+#include "engine/OutputGroup.h"
 
 #include <QString>
 
@@ -18,7 +19,9 @@ namespace kelvane {
 // each checked again when its turn comes (its source may have gone meanwhile; a file that
 // appears at its output fails it), every outcome told in one report. An entry that fails does not
 // stop the others; a run the user stops (the yield step throws EngineError(Cancelled)) names the
-// entry it was locking and those it did not start.
+// entry it was locking and those it did not start. Finished outputs reach the disk in groups
+// (OutputGroup): an entry counts as locked, and `finished` is called for it, once its output is
+// durable under its name.
 class BatchRun {
 public:
     // Where the run stands when an entry starts: file `file` (from 1) of `files`, after `before`
@@ -52,7 +55,9 @@ public:
     BatchReport run() const;
 
 private:
-    Outcome lock(const BatchPlan::Step& step, const Position& position, BatchReport& report) const;
+    // The entry's outcome, or none when it comes later, once the group has flushed the output.
+    std::optional<Outcome> lock(const BatchPlan::Step& step, const Position& position,
+                                BatchReport& report, OutputGroup& group) const;
 
     const BatchPlan& m_plan;
     QString m_password;

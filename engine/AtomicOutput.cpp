@@ -146,6 +146,27 @@ void checkOutputPlace(const QString& path, Replace replace) {
     }
 }
 
+int flushFolder(int folder) {
+    // A folder that cannot be opened for this (one the user may write but not list) is left to
+    // the system.
+    const int fd = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        return 0;
+    }
+    const int flushed = detail::outputCalls().fsync(fd);
+    const int error = errno;
+    ::close(fd);
+    // EINVAL: a file system that has no flush for folders.
+    return flushed != 0 && error != EINVAL ? error : 0;
+}
+
+EngineError unflushedFolder(const QString& path, int error) {
+    return EngineError(EngineError::Kind::Unflushed,
+                       QStringLiteral("The output %1 is complete, but its folder could not be "
+                                      "flushed to disk: %2 The new name may not survive a crash.")
+                           .arg(path, EngineError::systemReason(error) + u'.'));
+}
+
 bool renameWithoutReplacing(const QString& from, const QString& to) {
     return renameNoReplace(AT_FDCWD, encodeFileName(from).constData(), AT_FDCWD,
                            encodeFileName(to).constData()) == 0;
@@ -254,10 +275,11 @@ void AtomicOutput::write(const std::uint8_t* data, std::size_t size) {
     }
 }
 
-void AtomicOutput::commit() {
+void AtomicOutput::commit(FolderFlush folder, DataFlush data) {
     detail::OutputCalls& calls = detail::outputCalls();
     try {
-        if (calls.fdatasync(m_fd) != 0 || calls.fchmod(m_fd, m_mode) != 0) {
+        if ((data == DataFlush::Now && calls.fdatasync(m_fd) != 0) ||
+            calls.fchmod(m_fd, m_mode) != 0) {
             failErrno();
         }
         if (!m_temporaryName.isEmpty()) {
@@ -288,25 +310,13 @@ void AtomicOutput::commit() {
         calls.close(m_fd);
         m_fd = -1;
     }
-    // The new name itself reaches the disk too. A folder that cannot be opened for this (one
-    // the user may write but not list) is left to the system; a flush that fails is reported,
-    // and the file, which is complete, stays.
-    const int folder = ::openat(m_dirfd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    // The new name itself reaches the disk too; a flush that fails is reported, and the file,
+    // which is complete, stays.
+    const int flushError = folder == FolderFlush::Now ? flushFolder(m_dirfd) : 0;
     calls.close(m_dirfd);
     m_dirfd = -1;
-    if (folder < 0) {
-        return;
-    }
-    const int flushed = calls.fsync(folder);
-    const int error = errno;
-    ::close(folder);
-    // EINVAL: a file system that has no flush for folders.
-    if (flushed != 0 && error != EINVAL) {
-        throw EngineError(EngineError::Kind::Unflushed,
-                          QStringLiteral("The output %1 is complete, but its folder could not be "
-                                         "flushed to disk: %2 The new name may not survive a "
-                                         "crash.")
-                              .arg(m_path, EngineError::systemReason(error) + u'.'));
+    if (flushError != 0) {
+        throw unflushedFolder(m_path, flushError);
     }
 }
 

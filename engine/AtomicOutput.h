@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "engine/EngineError.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -23,8 +25,24 @@ OutputPlace outputPlace(const QString& path);
 // EngineError(OutputExists) when it names a file or link and `replace` is Nothing.
 void checkOutputPlace(const QString& path, Replace replace);
 
+// Flushes the folder open at `folder` (any descriptor of it, O_PATH too), so that names made in it
+// reach the disk. Returns 0, or the error number of a flush that failed; a folder that cannot be
+// opened for a flush, or a file system that has none for folders, is no failure.
+int flushFolder(int folder);
+
+// The error of an output `path` that was published, but whose folder's flush failed with `error`.
+EngineError unflushedFolder(const QString& path, int error);
+
 // Renames `from` to `to` unless something is at `to` already. False when it did not happen.
 bool renameWithoutReplacing(const QString& from, const QString& to);
+
+// Whether commit() flushes the output's folder itself, or leaves that to its caller, which
+// flushes the folder once for many outputs (OutputGroup) before it tells anyone they are done.
+enum class FolderFlush { Now, Deferred };
+
+// Whether commit() flushes the file's data, or its caller has made it durable already (a flush
+// of the whole file system that reported no error).
+enum class DataFlush { Now, Done };
 
 // A new file that appears at its path only complete and flushed to disk, or not at all.
 //
@@ -54,16 +72,18 @@ public:
     const QString& path() const { return m_path; }
     // The temporary file, open for writing.
     int handle() const { return m_fd; }
+    // The output's folder (an O_PATH descriptor), until commit.
+    int folderHandle() const { return m_dirfd; }
 
     // Writes all of `data` at the current position. A write that the file system refuses for
     // direct I/O is repeated through the page cache. Throws EngineError(Write).
     void write(const std::uint8_t* data, std::size_t size);
 
-    // Flushes, sets the permissions and publishes the file, then flushes its folder. Throws
-    // EngineError: Write, OutputExists (something appeared at the output under
+    // Flushes, sets the permissions and publishes the file, then (with FolderFlush::Now) flushes
+    // its folder. Throws EngineError: Write, OutputExists (something appeared at the output under
     // Replace::Nothing), OutputNotFile; Unflushed when the file is published but the folder's
     // flush failed (the file stays: it is complete).
-    void commit();
+    void commit(FolderFlush folder = FolderFlush::Now, DataFlush data = DataFlush::Now);
 
 private:
     void createTemporary();

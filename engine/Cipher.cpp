@@ -42,9 +42,13 @@ namespace detail {
 void transformSeeded(std::span<std::uint8_t> content, RandomSource& source, const YieldStep& yield,
                      std::uint64_t done, std::uint64_t total) {
     std::uint32_t state = source.state();
+    // A stream of unknown length counts what it has seen so far.
+    const bool periodic =
+        keystream::periodPays(std::max<std::uint64_t>(total, done + content.size()));
     for (std::size_t offset = 0; offset < content.size(); offset += kYieldInterval) {
         const std::size_t length = std::min(kYieldInterval, content.size() - offset);
-        state = keystream::xorKeystream(state, content.data() + offset, length);
+        state = periodic ? keystream::xorFromPeriod(state, content.data() + offset, length)
+                         : keystream::xorKeystream(state, content.data() + offset, length);
         source.setState(state);
         if (yield) {
             yield(done + offset + length, total);

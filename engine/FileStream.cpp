@@ -20,14 +20,34 @@ namespace {
 constexpr std::size_t kChunkSize = 1024 * 1024;
 constexpr std::size_t kDirectAlignment = 4096;
 
-// Writes the output file. Where the file system allows it, whole chunks go straight to the disk
-// (O_DIRECT): no copy through the page cache, and the flush before the output is published finds
-// nothing left to do. Otherwise, and for the last partial chunk, writes go through the cache, and
-// each finished stretch is handed to the disk at once, so that the flush overlaps the run instead
-// of all of it waiting for the end.
+// The windowed path hands each stretch to the disk as soon as it is written, and waits for the
+// stretch kWindow bytes back before it drops that from the page cache: the disk always has up to
+// a window of requests queued, the cache holds no more than that of the file, and the flush
+// before the output is published finds at most one window left to write.
+constexpr std::uint64_t kStretch = 8 * 1024 * 1024;
+constexpr std::uint64_t kWindow = 4 * kStretch;
+
+WritePath chosenWritePath() {
+    const char* direct = std::getenv("KELVANE_DIRECT_IO");
+    return direct && *direct && *direct != '0' ? WritePath::Direct : WritePath::Windowed;
+}
+
+// Writes the output file, by the write path in force.
+//
+// Windowed: every write goes through the page cache, which takes it at memory speed while the
+// disk works on the stretches handed over before; the transform of the next chunk overlaps the
+// disk's work.
+//
+// Direct: where the file system allows it, whole chunks go straight to the disk (O_DIRECT), one
+// at a time; the rest, and everything on a file system that refuses direct writes, goes through
+// the cache as on the windowed path.
 class OutputWriter {
 public:
-    explicit OutputWriter(AtomicOutput& output) : m_output(output) { setDirect(true); }
+    explicit OutputWriter(AtomicOutput& output) : m_output(output) {
+        if (writePath() == WritePath::Direct) {
+            setDirect(true);
+        }
+    }
 
     void write(const std::uint8_t* data, std::size_t size) {
         if (m_direct && (size % kDirectAlignment != 0 ||
@@ -42,7 +62,9 @@ public:
             const int flags = ::fcntl(m_output.handle(), F_GETFL);
             m_direct = flags != -1 && (flags & O_DIRECT) != 0;
         }
-        startWriteback();
+        if (!m_direct) {
+            slideWindow();
+        }
     }
 
 private:
@@ -53,13 +75,22 @@ private:
                    ::fcntl(fd, F_SETFL, on ? flags | O_DIRECT : flags & ~O_DIRECT) == 0 && on;
     }
 
-    void startWriteback() {
-        constexpr std::uint64_t kStretch = 8 * 1024 * 1024;
-        if (!m_direct && m_written - m_handedOver >= kStretch) {
-            ::sync_file_range(m_output.handle(), static_cast<off64_t>(m_handedOver),
-                              static_cast<off64_t>(m_written - m_handedOver),
-                              SYNC_FILE_RANGE_WRITE);
-            m_handedOver = m_written;
+    // Errors here are not lost: a stretch that fails to reach the disk fails the flush in
+    // commit(), which publishes nothing.
+    void slideWindow() {
+        const int fd = m_output.handle();
+        while (m_written - m_handedOver >= kStretch) {
+            ::sync_file_range(fd, static_cast<off64_t>(m_handedOver),
+                              static_cast<off64_t>(kStretch), SYNC_FILE_RANGE_WRITE);
+            m_handedOver += kStretch;
+        }
+        while (m_handedOver - m_dropped > kWindow) {
+            ::sync_file_range(fd, static_cast<off64_t>(m_dropped), static_cast<off64_t>(kStretch),
+                              SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE |
+                                  SYNC_FILE_RANGE_WAIT_AFTER);
+            ::posix_fadvise(fd, static_cast<off_t>(m_dropped), static_cast<off_t>(kStretch),
+                            POSIX_FADV_DONTNEED);
+            m_dropped += kStretch;
         }
     }
 
@@ -67,6 +98,7 @@ private:
     bool m_direct = false;
     std::uint64_t m_written = 0;
     std::uint64_t m_handedOver = 0;
+    std::uint64_t m_dropped = 0;
 };
 
 struct AlignedFree {
@@ -103,26 +135,36 @@ QByteArray readAll(const QString& path) {
     return content;
 }
 
+WritePath& writePath() {
+    static WritePath path = chosenWritePath();
+    return path;
+}
+
 qint64 streamFile(const QString& inputPath, const QString& outputPath, Replace replace,
-                  const std::function<void(std::uint64_t size)>& start, const ChunkStep& step) {
+                  const std::function<void(std::uint64_t size)>& start, const ChunkStep& step,
+                  OutputGroup* group, OutputGroup::Done done) {
     SourceFile input(inputPath);
-    AtomicOutput output(outputPath, replace, input.permissions());
+    auto output = std::make_unique<AtomicOutput>(outputPath, replace, input.permissions());
     if (start) {
         start(input.size());
     }
     const auto [buffer, bufferSize] = bufferFor(input);
-    OutputWriter writer(output);
-    std::uint64_t done = 0;
+    OutputWriter writer(*output);
+    std::uint64_t written = 0;
     while (const std::size_t got = input.read(buffer.get(), bufferSize)) {
         if (step) {
-            step({buffer.get(), got}, done);
+            step({buffer.get(), got}, written);
         }
         writer.write(buffer.get(), got);
-        done += got;
+        written += got;
     }
     input.checkUnchanged();
-    output.commit();
-    return static_cast<qint64>(done);
+    if (group != nullptr) {
+        group->add(std::move(output), written, std::move(done));
+    } else {
+        output->commit();
+    }
+    return static_cast<qint64>(written);
 }
 
 } // namespace kelvane::detail

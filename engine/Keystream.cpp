@@ -3,9 +3,13 @@
 
 #include "engine/RandomSource.h"
 
+#include <algorithm>
 #include <array>
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <new>
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
@@ -190,7 +194,121 @@ const char* kernelName() {
     return haveAvx2() ? "avx2" : "portable";
 }
 
+void xorBytesPortable(std::uint8_t* data, const std::uint8_t* key, std::size_t len) {
+    std::size_t i = 0;
+    for (; i + 8 <= len; i += 8) {
+        std::uint64_t d = 0;
+        std::uint64_t k = 0;
+        std::memcpy(&d, data + i, 8);
+        std::memcpy(&k, key + i, 8);
+        d ^= k;
+        std::memcpy(data + i, &d, 8);
+    }
+    for (; i < len; ++i) {
+        data[i] ^= key[i];
+    }
+}
+
+#ifdef KELVANE_X86
+
+namespace {
+
+__attribute__((target("avx2"))) void xorBytesAvx2(std::uint8_t* data, const std::uint8_t* key,
+                                                  std::size_t len) {
+    std::size_t i = 0;
+    for (; i + 128 <= len; i += 128) {
+        auto* d = reinterpret_cast<__m256i*>(data + i);
+        const auto* k = reinterpret_cast<const __m256i*>(key + i);
+        const __m256i x0 = _mm256_xor_si256(_mm256_loadu_si256(d), _mm256_loadu_si256(k));
+        const __m256i x1 = _mm256_xor_si256(_mm256_loadu_si256(d + 1), _mm256_loadu_si256(k + 1));
+        const __m256i x2 = _mm256_xor_si256(_mm256_loadu_si256(d + 2), _mm256_loadu_si256(k + 2));
+        const __m256i x3 = _mm256_xor_si256(_mm256_loadu_si256(d + 3), _mm256_loadu_si256(k + 3));
+        _mm256_storeu_si256(d, x0);
+        _mm256_storeu_si256(d + 1, x1);
+        _mm256_storeu_si256(d + 2, x2);
+        _mm256_storeu_si256(d + 3, x3);
+    }
+    xorBytesPortable(data + i, key + i, len - i);
+}
+
+} // namespace
+
+void xorBytes(std::uint8_t* data, const std::uint8_t* key, std::size_t len) {
+    if (haveAvx2()) {
+        xorBytesAvx2(data, key, len);
+    } else {
+        xorBytesPortable(data, key, len);
+    }
+}
+
+#else
+
+void xorBytes(std::uint8_t* data, const std::uint8_t* key, std::size_t len) {
+    xorBytesPortable(data, key, len);
+}
+
+#endif
+
 } // namespace detail
+
+namespace {
+
+struct FreeBytes {
+    void operator()(std::uint8_t* p) const { std::free(p); }
+};
+
+std::atomic<bool> g_periodBuilt{false};
+
+// Byte i is the key byte after i + 1 draws from state 0: one whole cycle of the generator.
+const std::uint8_t* period() {
+    static const std::unique_ptr<std::uint8_t, FreeBytes> table = [] {
+        std::unique_ptr<std::uint8_t, FreeBytes> bytes(
+            static_cast<std::uint8_t*>(std::calloc(kPeriod, 1)));
+        if (!bytes) {
+            throw std::bad_alloc();
+        }
+        xorKeystream(0, bytes.get(), kPeriod);
+        g_periodBuilt.store(true, std::memory_order_release);
+        return bytes;
+    }();
+    return table.get();
+}
+
+} // namespace
+
+// A full-period generator modulo 2^24 reaches any state; the distance is found one bit at a
+// time: after 2^i draws the low i bits come back and bit i flips, so bit i of the distance is
+// decided by bit i of the state once the lower bits agree.
+std::uint64_t cyclePosition(std::uint32_t state) {
+    std::uint32_t current = 0;
+    Affine step = kStep;
+    std::uint64_t distance = 0;
+    for (std::uint32_t bit = 1; bit <= RandomSource::kStateMask; bit <<= 1) {
+        if (((current ^ state) & bit) != 0) {
+            current = step(current);
+            distance |= bit;
+        }
+        step = compose(step, step);
+    }
+    return distance;
+}
+
+std::uint32_t xorFromPeriod(std::uint32_t state, std::uint8_t* data, std::size_t len) {
+    const std::uint8_t* table = period();
+    std::size_t position = static_cast<std::size_t>(cyclePosition(state));
+    for (std::size_t done = 0; done < len;) {
+        const std::size_t run = std::min(len - done, kPeriod - position);
+        detail::xorBytes(data + done, table + position, run);
+        done += run;
+        position = 0;
+    }
+    return advance(state, len);
+}
+
+bool periodPays(std::uint64_t length) {
+    return !detail::haveAvx2() &&
+           (length >= kPeriodThreshold || g_periodBuilt.load(std::memory_order_acquire));
+}
 
 std::uint32_t xorKeystream(std::uint32_t state, std::uint8_t* data, std::size_t len) {
     return detail::haveAvx2() ? detail::xorAvx2(state, data, len)

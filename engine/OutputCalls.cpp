@@ -23,6 +23,7 @@ const OutputCalls kSystem = {
     ::renameat2,
     ::unlinkat,
     ::fsync,
+    ::syncfs,
 };
 
 } // namespace

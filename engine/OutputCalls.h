@@ -19,6 +19,7 @@ struct OutputCalls {
                      unsigned flags);
     int (*unlinkat)(int dirfd, const char* path, int flags);
     int (*fsync)(int fd); // of the folder, once the new name is in it
+    int (*syncfs)(int fd);
 };
 
 // The calls in use: the system's own unless a test has replaced some.

@@ -26,8 +26,11 @@ bool isSamePlace(const QString& first, const QString& second) {
     return isSameFile(first, second) || absoluteFileName(first) == absoluteFileName(second);
 }
 
-qint64 RndCrypt(const QString& InputFile, const QString& OutputFile, const QString& Password,
-                const YieldStep& yield, Replace replace) {
+namespace {
+
+qint64 transformFile(const QString& InputFile, const QString& OutputFile, const QString& Password,
+                     const YieldStep& yield, Replace replace, OutputGroup* group,
+                     OutputGroup::Done done) {
     const QByteArray codes = passwordCodes(Password);
     TransformGuard guard;
     if (isSameFile(InputFile, OutputFile)) {
@@ -50,7 +53,21 @@ qint64 RndCrypt(const QString& InputFile, const QString& OutputFile, const QStri
         },
         [&](std::span<std::uint8_t> chunk, std::uint64_t offset) {
             detail::transformSeeded(chunk, source, yield, offset, total);
-        });
+        },
+        group, std::move(done));
+}
+
+} // namespace
+
+qint64 RndCrypt(const QString& InputFile, const QString& OutputFile, const QString& Password,
+                const YieldStep& yield, Replace replace) {
+    return transformFile(InputFile, OutputFile, Password, yield, replace, nullptr, {});
+}
+
+qint64 RndCrypt(const QString& InputFile, const QString& OutputFile, const QString& Password,
+                OutputGroup& group, OutputGroup::Done done, const YieldStep& yield,
+                Replace replace) {
+    return transformFile(InputFile, OutputFile, Password, yield, replace, &group, std::move(done));
 }
 
 QByteArray LoadFileToString(const QString& pstrFile) {

@@ -3,6 +3,7 @@
 
 #include "engine/AtomicOutput.h"
 #include "engine/Cipher.h"
+#include "engine/OutputGroup.h"
 
 #include <QByteArray>
 #include <QString>
@@ -23,6 +24,14 @@ namespace kelvane {
 // OutputExists, OutputNotFile, or what `yield` throws.
 qint64 RndCrypt(const QString& InputFile, const QString& OutputFile, const QString& Password,
                 const YieldStep& yield = {}, Replace replace = Replace::Nothing);
+
+// RndCrypt whose finished output joins `group` instead of being published at once: it appears
+// when the group flushes, which calls `done` once it is durable (or with the error that kept it
+// from appearing). Failures before that are thrown as RndCrypt throws them, and `done` is not
+// called for them.
+qint64 RndCrypt(const QString& InputFile, const QString& OutputFile, const QString& Password,
+                OutputGroup& group, OutputGroup::Done done, const YieldStep& yield = {},
+                Replace replace = Replace::Nothing);
 
 // The whole content of `pstrFile`. Throws EngineError(Read).
 QByteArray LoadFileToString(const QString& pstrFile);

@@ -1,10 +1,16 @@
 // SPDX-License-Identifier: MIT
 #include "window/DirListBox.h"
 
+#include "core/PathHelpers.h"
+#include "engine/FileName.h"
+
+#include <QAbstractListModel>
 #include <QDir>
 #include <QFileInfo>
 #include <QStyle>
 #include <QStyledItemDelegate>
+
+#include <vector>
 
 namespace kelvane {
 
@@ -51,12 +57,74 @@ QString displayName(const QString& path) {
 
 } // namespace
 
-DirListBox::DirListBox(QWidget* parent) : QListWidget(parent) {
+// The folder list's entries: the chain of open folders from the root, then the subfolders. Names
+// and icons are made when a row is drawn.
+class FolderEntries : public QAbstractListModel {
+public:
+    struct Entry {
+        QString path;
+        int level = 0;
+    };
+
+    FolderEntries(const QIcon& open, const QIcon& closed, QObject* parent)
+        : QAbstractListModel(parent), m_open(open), m_closed(closed) {}
+
+    void reset(std::vector<Entry> entries, int openCount) {
+        beginResetModel();
+        m_entries = std::move(entries);
+        m_openCount = openCount;
+        endResetModel();
+    }
+
+    int count() const { return static_cast<int>(m_entries.size()); }
+
+    int rowCount(const QModelIndex& parent = {}) const override {
+        return parent.isValid() ? 0 : count();
+    }
+
+    QVariant data(const QModelIndex& index, int role) const override {
+        if (!index.isValid() || index.row() >= count()) {
+            return {};
+        }
+        const Entry& entry = m_entries[static_cast<std::size_t>(index.row())];
+        switch (role) {
+        case Qt::DisplayRole:
+            return shownName(index.row() < m_openCount ? displayName(entry.path)
+                                                       : QFileInfo(entry.path).fileName());
+        case Qt::DecorationRole:
+            return index.row() < m_openCount ? m_open : m_closed;
+        case kPathRole:
+            return entry.path;
+        case kLevelRole:
+            return entry.level;
+        default:
+            return {};
+        }
+    }
+
+private:
+    QIcon m_open;
+    QIcon m_closed;
+    std::vector<Entry> m_entries;
+    int m_openCount = 0;
+};
+
+DirListBox::DirListBox(QWidget* parent)
+    : QListView(parent),
+      m_entries(new FolderEntries(style()->standardIcon(QStyle::SP_DirOpenIcon),
+                                  style()->standardIcon(QStyle::SP_DirClosedIcon), this)) {
+    setModel(m_entries);
+    setUniformItemSizes(true);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
     setItemDelegate(new IndentDelegate(this));
     setSelectionMode(QAbstractItemView::SingleSelection);
     readFolder(QDir::currentPath());
-    connect(this, &QListWidget::itemActivated, this,
-            [this](QListWidgetItem* item) { setPath(item->data(kPathRole).toString()); });
+    connect(this, &QAbstractItemView::activated, this,
+            [this](const QModelIndex& index) { setPath(index.data(kPathRole).toString()); });
+}
+
+int DirListBox::ListCount() const {
+    return m_entries->count() - m_currentRow - 1;
 }
 
 bool DirListBox::setPath(const QString& path) {
@@ -72,19 +140,20 @@ bool DirListBox::setPath(const QString& path) {
 }
 
 int DirListBox::ListIndex() const {
-    return currentRow() < 0 ? -1 : currentRow() - m_currentRow - 1;
+    const int row = currentIndex().row();
+    return row < 0 ? -1 : row - m_currentRow - 1;
 }
 
 void DirListBox::setListIndex(int index) {
     const int row = index + m_currentRow + 1;
-    if (row >= 0 && row < count()) {
-        setCurrentRow(row);
+    if (row >= 0 && row < m_entries->count()) {
+        selectionModel()->setCurrentIndex(m_entries->index(row),
+                                          QItemSelectionModel::ClearAndSelect);
     }
 }
 
 QString DirListBox::List(int index) const {
-    const QListWidgetItem* entry = item(index + m_currentRow + 1);
-    return entry == nullptr ? QString() : entry->data(kPathRole).toString();
+    return m_entries->index(index + m_currentRow + 1).data(kPathRole).toString();
 }
 
 bool DirListBox::Refresh() {
@@ -96,27 +165,23 @@ bool DirListBox::readFolder(const QString& path) {
     if (path.isEmpty() || !info.isDir() || !info.isReadable()) {
         return false;
     }
-    const QFileInfoList subfolders =
-        QDir(path).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
+    const QStringList subfolders = sortedEntries(path, QDir::Dirs | QDir::NoDotAndDotDot);
     const QStringList chain = chainOf(path);
 
-    clear();
-    const QIcon open = style()->standardIcon(QStyle::SP_DirOpenIcon);
-    const QIcon closed = style()->standardIcon(QStyle::SP_DirClosedIcon);
+    std::vector<FolderEntries::Entry> entries;
+    entries.reserve(static_cast<std::size_t>(chain.size() + subfolders.size()));
     int level = 0;
     for (const QString& folder : chain) {
-        auto* entry = new QListWidgetItem(open, displayName(folder), this);
-        entry->setData(kPathRole, folder);
-        entry->setData(kLevelRole, level++);
+        entries.push_back({folder, level++});
     }
-    for (const QFileInfo& subfolder : subfolders) {
-        auto* entry = new QListWidgetItem(closed, subfolder.fileName(), this);
-        entry->setData(kPathRole, normalised(subfolder.absoluteFilePath()));
-        entry->setData(kLevelRole, level);
+    for (const QString& subfolder : subfolders) {
+        entries.push_back({QDir::cleanPath(path + QLatin1Char('/') + subfolder), level});
     }
+    m_entries->reset(std::move(entries), static_cast<int>(chain.size()));
     m_path = path;
     m_currentRow = static_cast<int>(chain.size()) - 1;
-    setCurrentRow(m_currentRow);
+    selectionModel()->setCurrentIndex(m_entries->index(m_currentRow),
+                                      QItemSelectionModel::ClearAndSelect);
     return true;
 }
 

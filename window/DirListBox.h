@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include <QListWidget>
+#include <QListView>
 
 namespace kelvane {
 
@@ -9,9 +9,14 @@ namespace kelvane {
 // subfolders. Opening an entry (double click or Enter) makes it the current folder. Assigning a
 // new `Path`, by code or by opening an entry, raises Change. Hidden folders are left out.
 //
+// The entries are held behind a model and drawn only where in sight, all of one height, so that a
+// folder with many thousand subfolders opens as fast as a small one.
+//
 // ListIndex follows the folder list's numbering: -1 is the current folder, -2 its parent and so
 // on up to the root; the subfolders are 0 to ListCount - 1.
-class DirListBox : public QListWidget {
+class FolderEntries;
+
+class DirListBox : public QListView {
     Q_OBJECT
     Q_PROPERTY(QString Path READ Path WRITE setPath)
     Q_PROPERTY(int ListIndex READ ListIndex WRITE setListIndex)
@@ -29,7 +34,7 @@ public:
     int ListIndex() const;
     void setListIndex(int index);
     // The number of subfolders.
-    int ListCount() const { return count() - m_currentRow - 1; }
+    int ListCount() const;
     // The full path of entry `index` (numbered as ListIndex), or "" when there is none.
     QString List(int index) const;
 
@@ -43,6 +48,7 @@ signals:
 private:
     bool readFolder(const QString& path);
 
+    FolderEntries* m_entries = nullptr;
     QString m_path;
     int m_currentRow = -1;
 };

@@ -1,65 +1,32 @@
 // SPDX-License-Identifier: MIT
 #include "window/FileListBox.h"
 
+#include "core/PathHelpers.h"
 #include "engine/FileName.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QScopedValueRollback>
-
-#include <algorithm>
-
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
+#include <QStringListModel>
 
 namespace kelvane {
 
-namespace {
-
-// Each row shows the name with a replacement mark for bytes that are not text, and keeps the
-// name itself, byte for byte, under this role.
-constexpr int kExactName = Qt::UserRole;
-
-// The names of the files in `folder` (links to files too), hidden ones left out, sorted without
-// regard to case. Read with the system's own calls: Qt's leaves out a name that is not valid
-// text.
-QStringList filesIn(const QString& folder) {
-    QStringList names;
-    DIR* listing = ::opendir(encodeFileName(folder).constData());
-    if (listing == nullptr) {
-        return names;
-    }
-    const int folderFd = ::dirfd(listing);
-    while (const dirent* entry = ::readdir(listing)) {
-        struct stat status {};
-        if (entry->d_name[0] != '.' && ::fstatat(folderFd, entry->d_name, &status, 0) == 0 &&
-            S_ISREG(status.st_mode)) {
-            names.append(decodeFileName(entry->d_name));
-        }
-    }
-    ::closedir(listing);
-    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
-        const int order = a.compare(b, Qt::CaseInsensitive);
-        return order != 0 ? order < 0 : a < b;
-    });
-    return names;
-}
-
-} // namespace
-
-FileListBox::FileListBox(QWidget* parent) : QListWidget(parent) {
+FileListBox::FileListBox(QWidget* parent) : QListView(parent), m_model(new QStringListModel(this)) {
+    setModel(m_model);
+    setUniformItemSizes(true);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(QAbstractItemView::SingleSelection);
     readFolder(QDir::currentPath(), QString());
     // A move to another row by mouse or keyboard is a click; a click on the row that is already
-    // current changes no row and is caught by itemClicked.
-    connect(this, &QListWidget::currentRowChanged, this, [this](int row) {
-        if (!m_updating && row >= 0) {
-            emit Click();
-        }
-    });
-    connect(this, &QListWidget::itemClicked, this, [this](QListWidgetItem* clicked) {
-        if (row(clicked) == m_rowAtPress) {
+    // current changes no row and is caught by clicked.
+    connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& current) {
+                if (!m_updating && current.row() >= 0) {
+                    emit Click();
+                }
+            });
+    connect(this, &QAbstractItemView::clicked, this, [this](const QModelIndex& clicked) {
+        if (clicked.row() == m_rowAtPress) {
             emit Click();
         }
     });
@@ -70,28 +37,25 @@ bool FileListBox::setPath(const QString& path) {
 }
 
 QString FileListBox::FileName() const {
-    const QListWidgetItem* selected = currentItem();
-    return selected == nullptr ? QString() : selected->data(kExactName).toString();
+    return List(ListIndex());
 }
 
 bool FileListBox::setFileName(const QString& name) {
-    for (int index = 0; index < count(); ++index) {
-        if (List(index) == name) {
-            setListIndex(index);
-            return true;
-        }
+    const qsizetype row = m_names.indexOf(name);
+    if (row < 0) {
+        return false;
     }
-    return false;
+    setListIndex(static_cast<int>(row));
+    return true;
 }
 
 void FileListBox::setListIndex(int index) {
     const QScopedValueRollback updating(m_updating, true);
-    setCurrentRow(index >= 0 && index < count() ? index : -1);
+    selectRow(index >= 0 && index < ListCount() ? index : -1);
 }
 
 QString FileListBox::List(int index) const {
-    const QListWidgetItem* entry = item(index);
-    return entry == nullptr ? QString() : entry->data(kExactName).toString();
+    return index >= 0 && index < ListCount() ? m_names.at(index) : QString();
 }
 
 bool FileListBox::Refresh() {
@@ -99,8 +63,13 @@ bool FileListBox::Refresh() {
 }
 
 void FileListBox::mousePressEvent(QMouseEvent* event) {
-    m_rowAtPress = currentRow();
-    QListWidget::mousePressEvent(event);
+    m_rowAtPress = ListIndex();
+    QListView::mousePressEvent(event);
+}
+
+// The row becomes the current one and the only one selected; -1 leaves none.
+void FileListBox::selectRow(int row) {
+    selectionModel()->setCurrentIndex(m_model->index(row), QItemSelectionModel::ClearAndSelect);
 }
 
 bool FileListBox::readFolder(const QString& path, const QString& keepSelected) {
@@ -108,15 +77,18 @@ bool FileListBox::readFolder(const QString& path, const QString& keepSelected) {
     if (path.isEmpty() || !info.isDir() || !info.isReadable()) {
         return false;
     }
-    const QStringList names = filesIn(path);
-    const QScopedValueRollback updating(m_updating, true);
-    clear();
-    for (const QString& name : names) {
-        auto* row = new QListWidgetItem(shownName(name), this);
-        row->setData(kExactName, name);
+    m_names = sortedEntries(path, QDir::Files | QDir::NoDotAndDotDot);
+    // Each row shows the name with a replacement mark for bytes that are not text; the list
+    // keeps the name itself, byte for byte.
+    QStringList shown;
+    shown.reserve(m_names.size());
+    for (const QString& name : m_names) {
+        shown.append(shownName(name));
     }
+    const QScopedValueRollback updating(m_updating, true);
+    m_model->setStringList(shown);
     m_path = path;
-    setCurrentRow(keepSelected.isEmpty() ? -1 : static_cast<int>(names.indexOf(keepSelected)));
+    selectRow(keepSelected.isEmpty() ? -1 : static_cast<int>(m_names.indexOf(keepSelected)));
     return true;
 }
 

@@ -1,13 +1,17 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include <QListWidget>
+#include <QListView>
+
+class QStringListModel;
 
 namespace kelvane {
 
 // The file list: the names of the files in `Path`, sorted, hidden and system files left out.
-// A click on a name (or moving to another name with the keyboard) raises Click.
-class FileListBox : public QListWidget {
+// A click on a name (or moving to another name with the keyboard) raises Click. The names are
+// held as one list behind a model, and the view draws only the rows in sight, all of one height,
+// so that a folder of many thousand files opens as fast as a small one.
+class FileListBox : public QListView {
     Q_OBJECT
     Q_PROPERTY(QString Path READ Path WRITE setPath)
     Q_PROPERTY(QString FileName READ FileName WRITE setFileName)
@@ -27,9 +31,9 @@ public:
     // Selects the file named `name`; false when it is not listed.
     bool setFileName(const QString& name);
 
-    int ListIndex() const { return currentRow(); }
+    int ListIndex() const { return currentIndex().row(); }
     void setListIndex(int index);
-    int ListCount() const { return count(); }
+    int ListCount() const { return static_cast<int>(m_names.size()); }
     QString List(int index) const;
 
     // Reads the folder again; the selected file stays selected while it is there. False, with
@@ -44,7 +48,10 @@ protected:
 
 private:
     bool readFolder(const QString& path, const QString& keepSelected);
+    void selectRow(int row);
 
+    QStringListModel* m_model = nullptr;
+    QStringList m_names;
     QString m_path;
     bool m_updating = false;
     int m_rowAtPress = -1;

@@ -11,6 +11,7 @@
 #include <QFrame>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 
 #include <algorithm>

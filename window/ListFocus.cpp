@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "window/ListFocus.h"
 
+#include <QAbstractItemView>
 #include <QCoreApplication>
 #include <QFocusEvent>
+#include <QItemSelectionModel>
 #include <QKeyEvent>
-#include <QListWidget>
 #include <QPainter>
 #include <QScopedValueRollback>
 #include <QSignalBlocker>
@@ -12,7 +13,7 @@
 
 namespace kelvane {
 
-ListFocus::ListFocus(QListWidget& list) : QObject(&list), m_list(list) {
+ListFocus::ListFocus(QAbstractItemView& list) : QObject(&list), m_list(list) {
     list.installEventFilter(this);
     list.viewport()->installEventFilter(this);
 }
@@ -39,8 +40,8 @@ bool ListFocus::eventFilter(QObject* watched, QEvent* event) {
         const bool selects = key->key() == Qt::Key_Space || key->key() == Qt::Key_Return ||
                              key->key() == Qt::Key_Enter;
         if (selects && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier &&
-            m_list.currentRow() < 0 && m_list.count() > 0) {
-            m_list.setCurrentRow(0);
+            currentRow() < 0 && rowCount() > 0) {
+            m_list.setCurrentIndex(m_list.model()->index(0, 0));
             return true;
         }
         return false;
@@ -54,15 +55,24 @@ bool ListFocus::eventFilter(QObject* watched, QEvent* event) {
 // by a click, with no row shown selected; here such a list keeps no current row.
 bool ListFocus::focusIn(QEvent* event) {
     m_list.viewport()->update();
-    if (static_cast<QFocusEvent*>(event)->reason() == Qt::MouseFocusReason ||
-        m_list.currentRow() >= 0) {
+    if (static_cast<QFocusEvent*>(event)->reason() == Qt::MouseFocusReason || currentRow() >= 0) {
         return false;
     }
     const QScopedValueRollback passing(m_passing, true);
-    const QSignalBlocker quiet(m_list);
+    // What the toolkit makes current here is no move of the user's: the lists hear nothing of it.
+    const QSignalBlocker quiet(m_list.selectionModel());
     QCoreApplication::sendEvent(&m_list, event);
-    m_list.setCurrentRow(-1);
+    m_list.selectionModel()->clearCurrentIndex();
+    m_list.viewport()->update();
     return true;
+}
+
+int ListFocus::currentRow() const {
+    return m_list.currentIndex().isValid() ? m_list.currentIndex().row() : -1;
+}
+
+int ListFocus::rowCount() const {
+    return m_list.model() != nullptr ? m_list.model()->rowCount() : 0;
 }
 
 bool ListFocus::paint(QEvent* event) {

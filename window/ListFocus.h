@@ -3,7 +3,7 @@
 
 #include <QObject>
 
-class QListWidget;
+class QAbstractItemView;
 
 namespace kelvane {
 
@@ -15,7 +15,7 @@ class ListFocus : public QObject {
     Q_OBJECT
 
 public:
-    explicit ListFocus(QListWidget& list);
+    explicit ListFocus(QAbstractItemView& list);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -24,7 +24,10 @@ private:
     bool focusIn(QEvent* event);
     bool paint(QEvent* event);
 
-    QListWidget& m_list;
+    int currentRow() const;
+    int rowCount() const;
+
+    QAbstractItemView& m_list;
     bool m_passing = false; // an event on its way to the list itself
 };
 

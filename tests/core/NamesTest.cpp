@@ -2,7 +2,12 @@
 #include "core/OutputName.h"
 #include "core/PathHelpers.h"
 
+#include <QFile>
+#include <QTemporaryDir>
+
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 using namespace kelvane;
 
@@ -39,6 +44,39 @@ TEST(OutputName, LockAndUnlockRules) {
     for (const auto& [source, lock, unlock] : cases) {
         EXPECT_EQ(outputPathFor(source, NameRule::Lock), QString::fromUtf8(lock));
         EXPECT_EQ(outputPathFor(source, NameRule::Unlock), QString::fromUtf8(unlock));
+    }
+}
+
+} // namespace
+
+namespace {
+
+// The lists' order is QDir's by name with case ignored, for files and for folders alike, hidden
+// names left out unless asked for.
+TEST(SortedEntries, FollowTheOrderOfTheFolderByNameIgnoringCase) {
+    QTemporaryDir dir;
+    const QStringList names = {"b.txt",      "A.txt", "a_b", "aB", "Ab1", "_x",
+                               "Z",          "z1",    "10",  "9",  "~t",  "[a]",
+                               "\u00e9.txt", "E.txt", ".h",  "Ä",  "a b"};
+    for (const QString& name : names) {
+        QFile file(dir.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    for (const char* name : {"Sub", "sub2", "_dir", "Zed", "alpha", ".hidden"}) {
+        ASSERT_TRUE(QDir(dir.path()).mkdir(name));
+    }
+    QFile::link(dir.filePath("b.txt"), dir.filePath("link to a file"));
+    QFile::link(dir.filePath("nowhere"), dir.filePath("dangling link"));
+    QFile::link(dir.filePath("Sub"), dir.filePath("link to a folder"));
+    ASSERT_EQ(::mkfifo(qPrintable(dir.filePath("pipe")), 0644), 0);
+    const QDir::Filters rows[] = {QDir::Files | QDir::NoDotAndDotDot,
+                                  QDir::Dirs | QDir::NoDotAndDotDot,
+                                  QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot};
+    for (const QDir::Filters filters : rows) {
+        const QStringList expected =
+            QDir(dir.path()).entryList(filters, QDir::Name | QDir::IgnoreCase);
+        ASSERT_GT(expected.size(), 4);
+        EXPECT_EQ(sortedEntries(dir.path(), filters), expected) << int(filters);
     }
 }
 

@@ -1,7 +1,11 @@
 // SPDX-License-Identifier: MIT
+#include "engine/FileStream.h"
+#include "engine/OutputGroup.h"
 #include "engine/RndCrypt.h"
 #include "tests/support/EngineTest.h"
 #include "tests/support/OutputFaults.h"
+
+#include <QRegularExpression>
 
 #include <csignal>
 #include <cstring>
@@ -184,32 +188,52 @@ TEST_F(SafeOutput, EveryFailingOutputCallLeavesTheFolderAsItWas) {
     EXPECT_GT(failedRuns, 100);
 }
 
-// Whole chunks go to the disk directly where the file system takes it, and a partial last chunk
-// through the cache, without a refused write; where direct writes are refused, the first
-// refusal sends everything through the cache. The bytes are the same either way.
-TEST_F(SafeOutput, DirectWritesFallBackToTheCache) {
+// On the windowed path every write goes through the cache, also past the window where stretches
+// are waited for and dropped from the cache. On the direct path whole chunks go to the disk
+// directly where the file system takes it, and a partial last chunk through the cache, without a
+// refused write; where direct writes are refused, the first refusal sends everything through the
+// cache. The bytes are the same on every path.
+TEST_F(SafeOutput, EveryWritePathWritesTheSameBytes) {
     const int probe = ::open(qPrintable(dir.path()), O_RDONLY | O_DIRECTORY);
     const int tmp = ::openat(probe, ".", O_TMPFILE | O_WRONLY | O_DIRECT, 0600);
     const bool directHere = tmp >= 0;
     ::close(tmp);
     ::close(probe);
-    for (const bool refused : {false, true}) {
-        for (const qsizetype size : {2 * kMiB, 2 * kMiB + 5000}) {
-            SCOPED_TRACE(testing::Message() << refused << ' ' << size);
-            source = write("source.bin", content.first(size));
-            QFile::remove(path("out.bin"));
-            OutputFaults faults;
-            if (refused) {
-                faults.refuseDirectWrites();
-            }
-            EXPECT_EQ(lock("out.bin", Replace::Nothing), std::nullopt);
-            EXPECT_EQ(read("out.bin"), locked.first(size));
-            if (directHere) {
-                EXPECT_EQ(faults.refusedWrites(), refused ? 1 : 0);
-                EXPECT_EQ(faults.directWrites(), refused ? 1 : 2);
-            }
+    const QByteArray large = randomBytes(41 * kMiB + 5000);
+    const QByteArray largeLocked = transformed(large, "pw");
+    const struct {
+        const char* what;
+        detail::WritePath path;
+        bool refused;
+        qsizetype size;
+        int directWrites, refusedWrites; // where the file system takes direct writes
+    } rows[] = {
+        {"windowed, whole chunks", detail::WritePath::Windowed, false, 2 * kMiB, 0, 0},
+        {"windowed, past the window", detail::WritePath::Windowed, false, large.size(), 0, 0},
+        {"direct, whole chunks", detail::WritePath::Direct, false, 2 * kMiB, 2, 0},
+        {"direct, a partial last chunk", detail::WritePath::Direct, false, 2 * kMiB + 5000, 2, 0},
+        {"direct refused", detail::WritePath::Direct, true, 2 * kMiB, 1, 1},
+        {"direct refused, a partial chunk", detail::WritePath::Direct, true, 2 * kMiB + 5000, 1, 1},
+    };
+    const detail::WritePath before = detail::writePath();
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        const bool big = row.size == large.size();
+        source = write("source.bin", big ? large : content.first(row.size));
+        QFile::remove(path("out.bin"));
+        detail::writePath() = row.path;
+        OutputFaults faults;
+        if (row.refused) {
+            faults.refuseDirectWrites();
+        }
+        EXPECT_EQ(lock("out.bin", Replace::Nothing), std::nullopt);
+        EXPECT_TRUE(read("out.bin") == (big ? largeLocked : locked.first(row.size)));
+        if (directHere || row.directWrites == 0) {
+            EXPECT_EQ(faults.refusedWrites(), row.refusedWrites);
+            EXPECT_EQ(faults.directWrites(), row.directWrites);
         }
     }
+    detail::writePath() = before;
 }
 
 // A source must end as it began: the same size, not modified, not replaced. Otherwise the run
@@ -329,3 +353,106 @@ TEST_F(SafeOutput, ANamedTemporaryFileIsPrivateAndGoesWithTheProcess) {
 }
 
 } // namespace
+
+// Outputs locked into a group appear only when the group flushes, each complete, and each one's
+// done is called once, after that: with no error when it is on disk under its name, otherwise
+// with the error, and then nothing of it is left. One output's failure leaves the others alone. A
+// group that fills up flushes by itself, a large output is published at once on its own, and a
+// group destroyed without a flush leaves the folder as it was.
+TEST_F(SafeOutput, AGroupPublishesEachOutputOnlyOnceItIsOnDisk) {
+    const struct {
+        const char* what;
+        int files;
+        qsizetype size = 3000;
+        bool unnamed = true;
+        OutputCall call = OutputCall::Count; // the call that fails, at its `nth` use
+        int nth = 0;
+        int appearsAt = -1; // an output that someone else writes meanwhile
+        bool flush = true;
+        int failing = -1; // the output expected to fail
+        int doneBeforeFlush = 0;
+        bool fileSystemFlushFails = false;
+    } rows[] = {
+        {"all publish", 5},
+        {"with named temporary files", 5, 3000, false},
+        {"the file system's flush fails", 5, 3000, true, OutputCall::FlushAll, 1, -1, true, -1},
+        {"then the third file's own flush fails", 5, 3000, true, OutputCall::Flush, 3, -1, true, 2,
+         0, true},
+        {"the second link fails", 5, 3000, true, OutputCall::Link, 2, -1, true, 1},
+        {"a named one's rename fails", 4, 3000, false, OutputCall::Rename, 4, -1, true, 3},
+        {"an output appears meanwhile", 5, 3000, true, OutputCall::Count, 0, 3, true, 3},
+        {"destroyed without a flush", 5, 3000, true, OutputCall::Count, 0, -1, false},
+        {"a full group flushes by itself", int(OutputGroup::kMaxFiles) + 1, 100, true,
+         OutputCall::Count, 0, -1, true, -1, int(OutputGroup::kMaxFiles)},
+        {"large outputs go at once", 2, qsizetype(OutputGroup::kLargeFile), true, OutputCall::Count,
+         0, -1, true, -1, 2},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        QDir(path("in")).removeRecursively();
+        QDir(path("out")).removeRecursively();
+        QDir().mkpath(path("out"));
+        std::vector<QByteArray> contents;
+        for (int i = 0; i < row.files; ++i) {
+            contents.push_back(randomBytes(row.size + i));
+            write(QStringLiteral("in/%1").arg(i), contents.back());
+        }
+        const QString outputs = path("out");
+        const auto listed = [&] {
+            return QDir(outputs).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+        };
+        std::vector<int> done(std::size_t(row.files), 0);
+        std::vector<std::optional<Kind>> errors(std::size_t(row.files));
+        {
+            OutputFaults faults(row.unnamed);
+            OutputGroup group;
+            for (int i = 0; i < row.files; ++i) {
+                RndCrypt(path(QStringLiteral("in/%1").arg(i)),
+                         QStringLiteral("%1/%2").arg(outputs).arg(i), "pw", group,
+                         [&, i](const EngineError* error) {
+                             ++done[std::size_t(i)];
+                             errors[std::size_t(i)] =
+                                 error ? std::optional(error->kind()) : std::nullopt;
+                         });
+            }
+            EXPECT_EQ(std::count(done.begin(), done.end(), 1), row.doneBeforeFlush);
+            // Named temporary files are there, but no output's name.
+            EXPECT_EQ(listed().filter(QRegularExpression("^[0-9]+$")).size(), row.doneBeforeFlush);
+            if (row.appearsAt >= 0) {
+                write(QStringLiteral("out/%1").arg(row.appearsAt), "someone else's");
+            }
+            faults.failAt(row.call, row.nth, EIO);
+            if (row.fileSystemFlushFails) {
+                faults.failFileSystemFlushes();
+            }
+            if (row.flush) {
+                group.flush();
+            }
+        }
+        if (!row.flush) {
+            EXPECT_TRUE(listed().isEmpty()) << listed().join(' ').toStdString();
+            EXPECT_EQ(std::count(done.begin(), done.end(), 0), row.files);
+            continue;
+        }
+        QStringList expected;
+        for (int i = 0; i < row.files; ++i) {
+            SCOPED_TRACE(i);
+            EXPECT_EQ(done[std::size_t(i)], 1);
+            const QByteArray now = read(QStringLiteral("out/%1").arg(i));
+            if (i == row.failing) {
+                EXPECT_TRUE(errors[std::size_t(i)].has_value());
+                EXPECT_EQ(now, i == row.appearsAt ? "someone else's" : "<missing>");
+            } else {
+                EXPECT_EQ(errors[std::size_t(i)], std::nullopt);
+                EXPECT_TRUE(now == transformed(contents[std::size_t(i)], "pw"));
+            }
+            if (now != "<missing>") {
+                expected.append(QString::number(i));
+            }
+        }
+        expected.sort();
+        QStringList present = listed();
+        present.sort();
+        EXPECT_EQ(present, expected);
+    }
+}

@@ -6,6 +6,7 @@
 #include "tests/support/EngineTest.h"
 
 #include <QCryptographicHash>
+#include <QTemporaryDir>
 
 #include <numeric>
 
@@ -40,6 +41,58 @@ TEST(Keystream, KernelsAndJumpsMatchTheGenerator) {
         }
     }
     EXPECT_EQ(ks::advance(0x123456, 1ull << 24), 0x123456u);
+}
+
+// The precomputed period against the generator drawn one byte at a time: every state is found on
+// the cycle, and XORing from the period gives the generator's bytes and end state for starts
+// anywhere on the cycle, runs across the period's end, and more than one whole period. Both byte
+// XOR kernels agree at odd offsets and lengths around their word and round sizes.
+TEST(Keystream, ThePeriodGivesTheGeneratorsBytes) {
+    const std::uint64_t period = ks::kPeriod;
+    for (const std::uint32_t state :
+         {0u, 1u, 0x50000u, 0xFFFFFFu, 0x8000BFu, ks::advance(0, period - 1)}) {
+        const std::uint64_t position = ks::cyclePosition(state);
+        EXPECT_LT(position, period);
+        EXPECT_EQ(ks::advance(0, position), state) << state;
+    }
+    const struct {
+        const char* what;
+        std::uint32_t state;
+        std::size_t length;
+    } rows[] = {
+        {"nothing", 0x123456, 0},
+        {"one byte at the cycle's start", 0, 1},
+        {"across the period's end", ks::advance(0, period - 100), 300},
+        {"the last byte of the period", ks::advance(0, period - 1), 1},
+        {"odd state, around a round", 0x8000BF, 129},
+        {"more than two periods", 0x50000, 2 * ks::kPeriod + 65536 + 7},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        std::vector<std::uint8_t> expected(row.length, 0x5A);
+        std::vector<std::uint8_t> data = expected;
+        const std::uint32_t end = ks::detail::xorScalar(row.state, expected.data(), row.length);
+        EXPECT_EQ(ks::xorFromPeriod(row.state, data.data(), row.length), end);
+        EXPECT_TRUE(data == expected);
+    }
+    const std::vector<std::uint8_t> key = [] {
+        std::vector<std::uint8_t> bytes(300);
+        std::iota(bytes.begin(), bytes.end(), std::uint8_t{1});
+        return bytes;
+    }();
+    for (const auto kernel : {ks::detail::xorBytes, ks::detail::xorBytesPortable}) {
+        for (const std::size_t offset : {0, 1, 7}) {
+            for (const std::size_t length : {0, 7, 8, 9, 127, 128, 129, 255}) {
+                std::vector<std::uint8_t> data(300, 0xC3);
+                kernel(data.data() + offset, key.data() + offset, length);
+                for (std::size_t i = 0; i < data.size(); ++i) {
+                    const bool inside = i >= offset && i < offset + length;
+                    ASSERT_EQ(data[i], inside ? 0xC3 ^ key[i] : 0xC3)
+                        << offset << ' ' << length << ' ' << i;
+                }
+            }
+        }
+    }
 }
 
 // The code of every character, held to the code page's characters as they print, typed in
@@ -81,13 +134,24 @@ TEST(LockVectors, EveryRow) {
     }
 }
 
-// Long streams run past the generator's period; the hash covers every keystream byte.
+// Long streams run past the generator's period, on either side of the length from which the
+// precomputed period is used, and across read chunks; the hash covers every keystream byte. In
+// memory and through a file.
 TEST(LockVectors, LongStreams) {
+    QTemporaryDir dir;
+    const QString zeros = dir.filePath("zeros"), locked = dir.filePath("locked");
     for (const auto& row : readTable("long.tsv")) {
+        SCOPED_TRACE(row[0].toStdString() + " " + row[1].toStdString());
         QByteArray content(row[1].toLongLong(), '\0');
+        QFile file(zeros);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
+        file.close();
         RndCryptBuffer(bytes(content), QByteArray::fromHex(row[0]));
-        EXPECT_EQ(QCryptographicHash::hash(content, QCryptographicHash::Sha256).toHex(), row[2])
-            << row[0].toStdString();
+        EXPECT_EQ(QCryptographicHash::hash(content, QCryptographicHash::Sha256).toHex(), row[2]);
+        RndCrypt(zeros, locked, textFor(QByteArray::fromHex(row[0])), {}, Replace::Existing);
+        EXPECT_EQ(
+            QCryptographicHash::hash(LoadFileToString(locked), QCryptographicHash::Sha256).toHex(),
+            row[2]);
     }
 }
 

@@ -25,10 +25,10 @@ QStringList visibleState(const frmMain& window) {
             QString line = control->objectName() + (control->isVisibleTo(&window) ? " shown" : "") +
                            (control->isEnabled() ? "" : " disabled") + " \"" + captionOf(control) +
                            '"';
-            if (const auto* list = qobject_cast<const QListWidget*>(control)) {
+            if (const auto* list = qobject_cast<const QAbstractItemView*>(control)) {
                 line += " [" + itemTexts(*list).join('|') + "] at " +
-                        QString::number(list->currentRow()) + " selected " +
-                        QString::number(list->selectedItems().size());
+                        QString::number(list->currentIndex().row()) + " selected " +
+                        QString::number(list->selectionModel()->selectedIndexes().size());
             }
             state << line;
         }

@@ -179,7 +179,7 @@ private slots:
             QTest::keyClick(c.File1, Qt::Key(key));
         }
         QCOMPARE(c.File1->FileName(), selected);
-        QCOMPARE(c.File1->selectedItems().size(), selected.isEmpty() ? 0 : 1);
+        QCOMPARE(c.File1->selectionModel()->selectedRows().size(), selected.isEmpty() ? 0 : 1);
         QCOMPARE(c.lblFileFrom->text(), selected.isEmpty() ? QString() : w.file(selected));
         QCOMPARE(c.vButton[1]->Collapsed(), !selected.contains("_locked"));
     }

@@ -44,10 +44,11 @@ inline QString captionOf(const QWidget* control) {
     return text.isValid() ? text.toString() : control->property("title").toString();
 }
 
-inline QStringList itemTexts(const QListWidget& list) {
+inline QStringList itemTexts(const QAbstractItemView& list) {
     QStringList items;
-    for (int i = 0; i < list.count(); ++i) {
-        items.append(list.item(i)->text());
+    const QAbstractItemModel& model = *list.model();
+    for (int i = 0; i < model.rowCount(); ++i) {
+        items.append(model.index(i, 0).data().toString());
     }
     return items;
 }
@@ -213,9 +214,11 @@ public:
     }
 
     void clickFile(const QString& name) {
-        const auto found = c().File1->findItems(name, Qt::MatchExactly | Qt::MatchCaseSensitive);
+        const QAbstractItemModel& files = *c().File1->model();
+        const QModelIndexList found = files.match(files.index(0, 0), Qt::DisplayRole, name, -1,
+                                                  Qt::MatchExactly | Qt::MatchCaseSensitive);
         QVERIFY2(found.size() == 1, qPrintable(name));
-        const QRect place = c().File1->visualItemRect(found.first());
+        const QRect place = c().File1->visualRect(found.first());
         QTest::mouseClick(c().File1->viewport(), Qt::LeftButton, {}, place.center());
     }
 

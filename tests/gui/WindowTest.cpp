@@ -284,7 +284,7 @@ private slots:
         FileListBox& files = *c.File1;
         QSignalSpy clicks(&files, &FileListBox::Click);
         QTest::mouseClick(files.viewport(), Qt::LeftButton, {},
-                          files.visualItemRect(files.item(1)).center());
+                          files.visualRect(files.model()->index(1, 0)).center());
         QTest::keyClick(&files, Qt::Key_Up);
         QCOMPARE(files.FileName(), QString("alpha.txt"));
         QVERIFY(files.Refresh() && files.setPath(root + "/with space") && files.setPath(root));

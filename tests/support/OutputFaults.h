@@ -10,7 +10,18 @@
 
 namespace kelvane::test {
 
-enum class OutputCall { Open, Write, Flush, Chmod, Close, Link, Rename, FolderFlush, Count };
+enum class OutputCall {
+    Open,
+    Write,
+    Flush,
+    Chmod,
+    Close,
+    Link,
+    Rename,
+    FolderFlush,
+    FlushAll,
+    Count
+};
 
 // While it lives, the engine's output calls go through counting wrappers: the n-th use of one
 // call can be made to fail with an error number. Without `unnamedFiles` the file system refuses
@@ -51,6 +62,13 @@ public:
         calls.linkat = &wrapped<OutputCall::Link, &detail::OutputCalls::linkat>;
         calls.renameat2 = &wrapped<OutputCall::Rename, &detail::OutputCalls::renameat2>;
         calls.fsync = &wrapped<OutputCall::FolderFlush, &detail::OutputCalls::fsync>;
+        calls.syncfs = [](int fd) {
+            if (state().noFlushAll) {
+                errno = EIO;
+                return -1;
+            }
+            return fails(OutputCall::FlushAll) ? -1 : system().syncfs(fd);
+        };
     }
     ~OutputFaults() {
         detail::outputCalls() = detail::systemOutputCalls();
@@ -69,6 +87,8 @@ public:
     }
     // Writes with O_DIRECT fail with EINVAL, as on a file system that takes no direct I/O.
     void refuseDirectWrites() { state().noDirect = true; }
+    // Every flush of a whole file system fails with EIO.
+    void failFileSystemFlushes() { state().noFlushAll = true; }
     // Writes made with O_DIRECT on, and writes the system (or refuseDirectWrites) refused with
     // EINVAL.
     int directWrites() const { return state().direct; }
@@ -80,7 +100,7 @@ private:
         std::array<int, static_cast<std::size_t>(OutputCall::Count)> uses{};
         OutputCall failing = OutputCall::Count;
         int nth = 0, error = 0;
-        bool noUnnamed = false, noDirect = false;
+        bool noUnnamed = false, noDirect = false, noFlushAll = false;
         int direct = 0, refused = 0;
     };
     static State& state() {
