@@ -372,6 +372,7 @@ TEST_F(SafeOutput, AGroupPublishesEachOutputOnlyOnceItIsOnDisk) {
         int failing = -1; // the output expected to fail
         int doneBeforeFlush = 0;
         bool fileSystemFlushFails = false;
+        bool unflushed = false; // every output published, and each one reported unconfirmed
     } rows[] = {
         {"all publish", 5},
         {"with named temporary files", 5, 3000, false},
@@ -382,6 +383,8 @@ TEST_F(SafeOutput, AGroupPublishesEachOutputOnlyOnceItIsOnDisk) {
         {"a named one's rename fails", 4, 3000, false, OutputCall::Rename, 4, -1, true, 3},
         {"an output appears meanwhile", 5, 3000, true, OutputCall::Count, 0, 3, true, 3},
         {"destroyed without a flush", 5, 3000, true, OutputCall::Count, 0, -1, false},
+        {"the folder's flush fails", 3, 3000, true, OutputCall::FolderFlush, 1, -1, true, -1, 0,
+         false, true},
         {"a full group flushes by itself", int(OutputGroup::kMaxFiles) + 1, 100, true,
          OutputCall::Count, 0, -1, true, -1, int(OutputGroup::kMaxFiles)},
         {"large outputs go at once", 2, qsizetype(OutputGroup::kLargeFile), true, OutputCall::Count,
@@ -439,7 +442,10 @@ TEST_F(SafeOutput, AGroupPublishesEachOutputOnlyOnceItIsOnDisk) {
             SCOPED_TRACE(i);
             EXPECT_EQ(done[std::size_t(i)], 1);
             const QByteArray now = read(QStringLiteral("out/%1").arg(i));
-            if (i == row.failing) {
+            if (row.unflushed) {
+                EXPECT_EQ(errors[std::size_t(i)], Kind::Unflushed);
+                EXPECT_TRUE(now == transformed(contents[std::size_t(i)], "pw"));
+            } else if (i == row.failing) {
                 EXPECT_TRUE(errors[std::size_t(i)].has_value());
                 EXPECT_EQ(now, i == row.appearsAt ? "someone else's" : "<missing>");
             } else {
