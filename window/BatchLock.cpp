@@ -97,7 +97,7 @@ void BatchLock::lockAll() {
         return c.vTools1->FileExists(source, false);
     };
     batch.yieldFor = [&run](const BatchPlan::Step&, const BatchRun::Position& at) {
-        return run.yieldStep({at.file, at.files, at.before, at.all});
+        return run.yieldStep(at);
     };
     BatchReport report(0);
     run.runOnWorker([&] { report = batch.run(); });

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "core/BatchRun.h"
 #include "engine/Cipher.h"
 
 #include <QElapsedTimer>
@@ -34,14 +35,9 @@ class frmMain;
 // stopped, "Please Wait..." hidden, the window's own title back.
 class LongOperation {
 public:
-    // Where a yield step of a batch stands: file `file` (from 1) of `files`, after `before`
-    // bytes of the `all` bytes that the whole batch reads. A single run leaves it empty.
-    struct Part {
-        int file = 0;
-        int files = 0;
-        std::uint64_t before = 0;
-        std::uint64_t all = 0;
-    };
+    // Where a yield step of a batch stands (file `file` of `files`, after `before` of `all`
+    // bytes); a single run leaves it empty.
+    using Part = BatchRun::Position;
 
     explicit LongOperation(frmMain& window);
     ~LongOperation();
