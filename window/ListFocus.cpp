@@ -13,16 +13,17 @@
 
 namespace kelvane {
 
-ListFocus::ListFocus(QAbstractItemView& list) : QObject(&list), m_list(list) {
+ListFocus::ListFocus(QAbstractItemView& list)
+    : QObject(&list), m_list(list), m_viewport(list.viewport()) {
     list.installEventFilter(this);
-    list.viewport()->installEventFilter(this);
+    m_viewport->installEventFilter(this);
 }
 
 bool ListFocus::eventFilter(QObject* watched, QEvent* event) {
     if (m_passing) {
         return false;
     }
-    if (watched == m_list.viewport()) {
+    if (watched == m_viewport) {
         return event->type() == QEvent::Paint && paint(event);
     }
     if (watched != &m_list) {

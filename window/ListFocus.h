@@ -28,6 +28,8 @@ private:
     int rowCount() const;
 
     QAbstractItemView& m_list;
+    // Kept from the start: while the list is being destroyed it can no longer be asked.
+    QObject* m_viewport;
     bool m_passing = false; // an event on its way to the list itself
 };
 
