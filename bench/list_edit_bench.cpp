@@ -4,6 +4,7 @@
 // ENTRIES (10,000 unless given) in a fresh program folder. Prints the median of ROUNDS of each,
 // in seconds.
 #include "app/CommandSets.h"
+#include "core/BookmarkListLocation.h"
 #include "platform/MsgBox.h"
 #include "platform/Runtime.h"
 #include "window/ClickableLabel.h"
@@ -38,6 +39,9 @@ int main(int argc, char* argv[]) {
 
     const QTemporaryDir program;
     kelvane::setProgramFolderForTesting(program.path());
+    // A portable copy: the list beside the program, in the temporary folder.
+    QFile(program.filePath(kelvane::BookmarkListLocation::kPortableMarker))
+        .open(QIODevice::WriteOnly);
     QByteArray list;
     for (int i = 0; i < entries; ++i) {
         list += QStringLiteral("/data/file%1.txt=/data/file%1_locked.txt\n").arg(i).toUtf8();
