@@ -130,11 +130,6 @@ QString BookmarkListLocation::savePath() const {
     return fileIn(besideProgram() ? m_programFolder : m_userFolder);
 }
 
-bool BookmarkListLocation::makeSaveFolder() const {
-    const QString path = savePath();
-    return !path.isEmpty() && QDir().mkpath(QFileInfo(path).path());
-}
-
 QString BookmarkListLocation::portableNote() const {
     return besideProgram()
                ? QStringLiteral("Portable copy (%1 beside the program): the bookmark list is %2\n")

@@ -52,8 +52,6 @@ public:
     QString readPath() const;
     // The list file that every save writes; empty when there is nowhere to keep it.
     QString savePath() const;
-    // Creates the folder of savePath() when it is missing; false when that fails.
-    bool makeSaveFolder() const;
 
     // For --version: a line that names the list of a portable copy; empty for any other copy.
     QString portableNote() const;

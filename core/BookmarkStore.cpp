@@ -80,8 +80,8 @@ QStringList BookmarkStore::update(const std::function<bool(QStringList& entries)
                                  BookmarkListLocation::kNoHomeFolder);
     }
     // The lock lies beside the file that is written, so that every way to the list, a link
-    // included, shares it. Its folder may have to be made first.
-    m_location.makeSaveFolder();
+    // included, shares it. Its folder may have to be made first (the list's own folder, unless
+    // the list is a link, whose folder exists).
     QDir().mkpath(QFileInfo(target).path());
     QLockFile lock(target + QStringLiteral(".lock"));
     if (!lock.tryLock(m_lockTimeoutMs)) {

@@ -67,12 +67,13 @@ void OutputGroup::flush() {
     // the output opened first, so that a write error anywhere on that file system since then fails
     // it; each output is then flushed alone, which finds its own error.
     std::vector<std::pair<dev_t, bool>> devices; // and whether their flush succeeded
-    const auto deviceOf = [](const Entry& entry) {
-        struct stat status {};
-        return ::fstat(entry.output->handle(), &status) == 0 ? status.st_dev : dev_t(-1);
-    };
+    std::vector<dev_t> deviceOf;                 // each entry's file system, looked up once
+    deviceOf.reserve(entries.size());
     for (const Entry& entry : entries) {
-        const dev_t device = deviceOf(entry);
+        struct stat status {};
+        const dev_t device =
+            ::fstat(entry.output->handle(), &status) == 0 ? status.st_dev : dev_t(-1);
+        deviceOf.push_back(device);
         if (std::none_of(devices.begin(), devices.end(),
                          [&](const auto& known) { return known.first == device; })) {
             const bool durable =
@@ -80,8 +81,8 @@ void OutputGroup::flush() {
             devices.emplace_back(device, durable);
         }
     }
-    const auto dataFlush = [&](const Entry& entry) {
-        const dev_t device = deviceOf(entry);
+    const auto dataFlush = [&](std::size_t index) {
+        const dev_t device = deviceOf[index];
         const auto found = std::find_if(devices.begin(), devices.end(),
                                         [&](const auto& known) { return known.first == device; });
         return found != devices.end() && found->second && device != dev_t(-1) ? DataFlush::Done
@@ -90,7 +91,8 @@ void OutputGroup::flush() {
 
     std::vector<Folder> folders;
     std::vector<std::pair<const Entry*, std::pair<dev_t, ino_t>>> published; // and their folder
-    for (const Entry& entry : entries) {
+    for (std::size_t index = 0; index < entries.size(); ++index) {
+        const Entry& entry = entries[index];
         Folder folder;
         struct stat status {};
         if (::fstat(entry.output->folderHandle(), &status) == 0) {
@@ -105,7 +107,7 @@ void OutputGroup::flush() {
         try {
             // A folder that cannot be held for the common flush is flushed with its output.
             entry.output->commit(known || folder.fd >= 0 ? FolderFlush::Deferred : FolderFlush::Now,
-                                 dataFlush(entry));
+                                 dataFlush(index));
             published.push_back({&entry, {folder.device, folder.inode}});
             if (!known && folder.fd >= 0) {
                 folders.push_back(folder);

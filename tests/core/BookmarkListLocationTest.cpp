@@ -85,10 +85,6 @@ TEST_P(ListOnDisk, ReadsAndSaves) {
     EXPECT_EQ(location.readPath(), pathOf(row.read));
     EXPECT_EQ(location.savePath(), pathOf(row.save));
     EXPECT_EQ(location.portableNote().isEmpty(), row.save != Where::Beside);
-    if (!row.programFolderMissing) {
-        EXPECT_TRUE(location.makeSaveFolder());
-        EXPECT_TRUE(QFileInfo(QFileInfo(location.savePath()).path()).isDir());
-    }
     EXPECT_EQ(QDir(program).entryList(QDir::AllEntries | QDir::Hidden), besideBefore);
 }
 
