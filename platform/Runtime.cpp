@@ -12,10 +12,6 @@ QString& programFolderOverride() {
 }
 } // namespace
 
-void DoEvents() {
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
-}
-
 QString ProgramFolder() {
     const QString& override = programFolderOverride();
     return override.isEmpty() ? QCoreApplication::applicationDirPath() : override;

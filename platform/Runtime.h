@@ -5,10 +5,6 @@
 
 namespace kelvane {
 
-// Lets the event loop handle the window events that are waiting (repaints, timer ticks, clicks)
-// and returns once they are done.
-void DoEvents();
-
 // The folder that holds the program file, without a trailing separator unless it is a root.
 QString ProgramFolder();
 

@@ -29,10 +29,6 @@ const QString kFailed = QStringLiteral(
 } // namespace
 
 void ApplyCommand::cmdApply_Click() {
-    // One run at a time: the keystream generator is shared by every transform.
-    if (LongOperation::running()) {
-        return;
-    }
     const MainControls& c = m_window.controls();
     // The run works on what the window shows now; nothing can change it until the run is over.
     const Job job{c.lblFileFrom->text(), c.lblFileTo->text(), c.txtPassword->text()};
@@ -42,13 +38,17 @@ void ApplyCommand::cmdApply_Click() {
                 run(job, *replace);
             }
         }
-    } catch (const EngineError& error) {
-        // By now the run has put the window back in its ready state. The message is the one it
-        // has always been; the engine's reason goes with it as the box's detailed text.
-        MsgBox(kFailed, vbExclamation, kError, error.message());
     } catch (const std::exception& error) {
-        MsgBox(kFailed, vbExclamation, kError, QString::fromLocal8Bit(error.what()));
+        failed(error);
     }
+}
+
+// The message is the one it has always been; the engine's reason goes with it as the box's
+// detailed text.
+void ApplyCommand::failed(const std::exception& error) {
+    const auto* engine = dynamic_cast<const EngineError*>(&error);
+    MsgBox(kFailed, vbExclamation, kError,
+           engine != nullptr ? engine->message() : QString::fromLocal8Bit(error.what()));
 }
 
 bool ApplyCommand::checkInputs(const Job& job) const {
@@ -107,30 +107,45 @@ std::optional<Replace> ApplyCommand::confirmTarget(const Job& job) const {
 }
 
 void ApplyCommand::run(const Job& job, Replace replace) const {
-    LongOperation operation(m_window);
-    operation.begin();
+    auto* operation = new LongOperation(m_window);
+    operation->begin();
     m_window.controls().vTools1->Prepare(2);
-    try {
-        operation.runOnWorker([&] {
-            RndCrypt(job.source, job.target, job.password, operation.yieldStep(), replace);
-        });
-    } catch (const EngineError& error) {
-        if (error.kind() == EngineError::Kind::Unflushed) {
-            // The new file is complete and has its name, but the disk did not confirm the name.
-            operation.stopIndicator();
-            operation.end();
-            MsgBox(QStringLiteral("The new file %1 was saved, but the disk could not confirm it. "
-                                  "Please check the disk before you rely on the new file.")
-                       .arg(shownName(job.target)),
-                   vbExclamation, kError, error.message());
-            m_window.lblRefresh_Click();
-            return;
-        }
-        if (error.kind() != EngineError::Kind::Cancelled) {
-            throw;
-        }
+    QObject::connect(operation, &LongOperation::finished, &m_window,
+                     [this, job, operation](const std::exception_ptr& failure) {
+                         try {
+                             if (failure) {
+                                 std::rethrow_exception(failure);
+                             }
+                             finish(job, *operation, nullptr);
+                         } catch (const EngineError& error) {
+                             finish(job, *operation, &error);
+                         } catch (const std::exception& error) {
+                             operation->stopIndicator();
+                             operation->end();
+                             failed(error);
+                         }
+                     });
+    operation->start([job, replace, step = operation->yieldStep()] {
+        RndCrypt(job.source, job.target, job.password, step, replace);
+    });
+}
+
+// The end of a run, on the window's thread: `error` is what stopped it, if anything.
+void ApplyCommand::finish(const Job& job, LongOperation& operation,
+                          const EngineError* error) const {
+    operation.stopIndicator();
+    if (error != nullptr && error->kind() == EngineError::Kind::Unflushed) {
+        // The new file is complete and has its name, but the disk did not confirm the name.
+        operation.end();
+        MsgBox(QStringLiteral("The new file %1 was saved, but the disk could not confirm it. "
+                              "Please check the disk before you rely on the new file.")
+                   .arg(shownName(job.target)),
+               vbExclamation, kError, error->message());
+        m_window.refreshBrowser();
+        return;
+    }
+    if (error != nullptr && error->kind() == EngineError::Kind::Cancelled) {
         // The user stopped the run: nothing was published and a replaced target is as it was.
-        operation.stopIndicator();
         operation.end();
         if (!operation.closing()) {
             MsgBox(QStringLiteral("Stopped. The process was not completed and no new file was "
@@ -139,7 +154,11 @@ void ApplyCommand::run(const Job& job, Replace replace) const {
         }
         return;
     }
-    operation.stopIndicator();
+    if (error != nullptr) {
+        operation.end();
+        failed(*error);
+        return;
+    }
     MsgBox(QStringLiteral("Done. Process complete."), vbInformation, QStringLiteral("Done"));
     operation.end();
     m_window.refreshBrowser();

@@ -9,6 +9,8 @@
 
 namespace kelvane {
 
+class EngineError;
+class LongOperation;
 class frmMain;
 
 // The apply button: locks or unlocks the file shown in lblFileFrom into the file shown in
@@ -36,7 +38,10 @@ private:
     // Whether the run may replace what is at the target: nothing there, or the user agreed; no
     // answer when the user declined.
     std::optional<Replace> confirmTarget(const Job& job) const;
+    // Starts the transform on a worker thread; the end is handled by finish().
     void run(const Job& job, Replace replace) const;
+    void finish(const Job& job, LongOperation& operation, const EngineError* error) const;
+    static void failed(const std::exception& error);
 
     frmMain& m_window;
 };

@@ -14,6 +14,7 @@
 #include <QPushButton>
 
 #include <exception>
+#include <memory>
 
 namespace kelvane {
 
@@ -48,18 +49,19 @@ BatchLock::BatchLock(frmMain& window) : QObject(&window), m_window(window) {
 }
 
 void BatchLock::cmdLockMultipleFiles_Click() {
-    if (LongOperation::running()) {
-        return;
-    }
     try {
         lockAll();
     } catch (const std::exception& error) {
-        // Each entry's errors are caught where it is locked; this is anything else. By now the
-        // run has put the window back in its ready state.
-        MsgBox(QStringLiteral("The bookmarked files could not be locked: %1")
-                   .arg(QString::fromLocal8Bit(error.what())),
-               vbExclamation, QStringLiteral("Error"));
+        failed(error);
     }
+}
+
+// Each entry's errors are caught where it is locked; this is anything else. By now the run has
+// put the window back in its ready state.
+void BatchLock::failed(const std::exception& error) {
+    MsgBox(QStringLiteral("The bookmarked files could not be locked: %1")
+               .arg(QString::fromLocal8Bit(error.what())),
+           vbExclamation, QStringLiteral("Error"));
 }
 
 void BatchLock::lockAll() {
@@ -84,26 +86,48 @@ void BatchLock::lockAll() {
         return;
     }
 
-    LongOperation run(m_window);
-    run.begin();
+    auto* run = new LongOperation(m_window);
+    run->begin();
     c.vTools1->Prepare(2);
-    BatchRun batch(plan, c.txtPassword1->text());
+    // What the worker works on, kept until the end of the run.
+    struct Batch {
+        Batch(const BatchPlan& plan, const QString& password)
+            : plan(plan), run(this->plan, password) {}
+        BatchPlan plan;
+        BatchRun run;
+        BatchReport report{0};
+    };
+    const auto batch = std::make_shared<Batch>(plan, c.txtPassword1->text());
     // The user sees the selection move down the list.
-    batch.starting = [this, &c](int index, const BatchRun::Position&) {
+    batch->run.starting = [this, &c](int index, const BatchRun::Position&) {
         QMetaObject::invokeMethod(
             &m_window, [&c, index] { c.List1->setCurrentRow(index); }, Qt::QueuedConnection);
     };
-    batch.sourceExists = [&c](const QString& source) {
+    batch->run.sourceExists = [&c](const QString& source) {
         return c.vTools1->FileExists(source, false);
     };
-    batch.yieldFor = [&run](const BatchPlan::Step&, const BatchRun::Position& at) {
-        return run.yieldStep(at);
+    batch->run.yieldFor = [run](const BatchPlan::Step&, const BatchRun::Position& at) {
+        return run->yieldStep(at);
     };
-    BatchReport report(0);
-    run.runOnWorker([&] { report = batch.run(); });
-    run.end();
-    run.stopIndicator();
-    if (!run.closing()) {
+    connect(run, &LongOperation::finished, this,
+            [this, run, batch](const std::exception_ptr& failure) {
+                run->end();
+                run->stopIndicator();
+                if (failure) {
+                    try {
+                        std::rethrow_exception(failure);
+                    } catch (const std::exception& error) {
+                        failed(error);
+                    }
+                    return;
+                }
+                report(batch->report, run->closing());
+            });
+    run->start([batch] { batch->report = batch->run.run(); });
+}
+
+void BatchLock::report(const BatchReport& report, bool closing) {
+    if (!closing) {
         MsgBox(report.message(),
                report.allLocked() || (report.stopped() && !report.anyFailed()) ? vbInformation
                                                                                : vbExclamation,

@@ -8,6 +8,7 @@
 
 namespace kelvane {
 
+class BatchReport;
 class frmMain;
 
 // "Lock All the Bookmarked Files": locks every bookmarked file into its output path with the
@@ -22,7 +23,10 @@ public:
     void cmdLockMultipleFiles_Click();
 
 private:
+    // Checks, asks, and starts the batch on a worker thread; report() ends it.
     void lockAll();
+    void report(const BatchReport& report, bool closing);
+    static void failed(const std::exception& error);
     // Asks once whether `count` existing output files may be replaced.
     bool replaceAllowed(int count) const;
 

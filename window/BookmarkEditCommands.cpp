@@ -6,7 +6,6 @@
 #include "platform/MsgBox.h"
 #include "window/BookmarkListFile.h"
 #include "window/ClickableLabel.h"
-#include "window/LongOperation.h"
 #include "window/frmMain.h"
 
 #include <QListWidget>
@@ -30,9 +29,6 @@ BookmarkEditCommands::BookmarkEditCommands(frmMain& window) : QObject(&window), 
 }
 
 void BookmarkEditCommands::cmdAddToAutomated_Click() {
-    if (LongOperation::running()) {
-        return;
-    }
     const MainControls& c = m_window.controls();
     const BookmarkEntry entry{c.lblFileFrom->text(), c.lblFileTo->text()};
     if (!entry.source.contains(QLatin1Char('.'))) {
@@ -83,9 +79,6 @@ void BookmarkEditCommands::cmdAddToAutomated_Click() {
 }
 
 void BookmarkEditCommands::lblRemoveSelectedItem_Click() {
-    if (LongOperation::running()) {
-        return;
-    }
     QListWidget& list = *m_window.controls().List1;
     const QList<QListWidgetItem*> selected = list.selectedItems();
     if (selected.isEmpty()) {
@@ -110,9 +103,6 @@ void BookmarkEditCommands::lblRemoveSelectedItem_Click() {
 }
 
 void BookmarkEditCommands::Label2_Click() {
-    if (LongOperation::running()) {
-        return;
-    }
     if (MsgBox(QStringLiteral("Confirm action?"), vbYesNo + vbQuestion,
                QStringLiteral("Remove Bookmarks")) == vbNo) {
         return;

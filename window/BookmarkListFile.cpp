@@ -4,7 +4,6 @@
 #include "engine/AtomicOutput.h"
 #include "platform/MsgBox.h"
 #include "platform/Runtime.h"
-#include "window/LongOperation.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -110,8 +109,8 @@ void BookmarkListFile::watch() {
 }
 
 void BookmarkListFile::reload() {
-    if (LongOperation::running()) {
-        // The list holds still while a run works through it.
+    if (!m_list.isEnabled()) {
+        // The list holds still while a batch, which holds it off, works through it.
         m_reloadSoon->start();
         return;
     }

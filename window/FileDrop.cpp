@@ -2,7 +2,7 @@
 #include "window/FileDrop.h"
 
 #include "platform/MsgBox.h"
-#include "window/LongOperation.h"
+#include "window/FileListBox.h"
 #include "window/OpenPath.h"
 #include "window/frmMain.h"
 
@@ -27,9 +27,10 @@ QStringList localFiles(const QMimeData* data) {
     return paths;
 }
 
-// Takes the drop as a copy; false when the source offers no copy.
-bool acceptAsCopy(QDropEvent& event) {
-    if (!(event.possibleActions() & Qt::CopyAction) || LongOperation::running()) {
+// Takes the drop as a copy; false when the source offers no copy, or while a run holds the file
+// list off (a drop selects a file as a click in the list does).
+bool acceptAsCopy(QDropEvent& event, const QWidget& fileList) {
+    if (!(event.possibleActions() & Qt::CopyAction) || !fileList.isEnabled()) {
         event.ignore();
         return false;
     }
@@ -57,7 +58,7 @@ bool FileDrop::eventFilter(QObject* watched, QEvent* event) {
     if (paths.isEmpty()) {
         return QObject::eventFilter(watched, event); // text for a password box, or nothing
     }
-    if (acceptAsCopy(drop) && type == QEvent::Drop) {
+    if (acceptAsCopy(drop, *m_window.controls().File1) && type == QEvent::Drop) {
         // Not while the program the file came from waits for the drop to end.
         QMetaObject::invokeMethod(
             this, [this, paths] { open(paths); }, Qt::QueuedConnection);

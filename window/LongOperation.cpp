@@ -5,13 +5,11 @@
 #include "engine/EngineError.h"
 #include "platform/Attention.h"
 #include "platform/MsgBox.h"
-#include "platform/Runtime.h"
 #include "window/ClickableLabel.h"
 #include "window/RunProgress.h"
 #include "window/frmMain.h"
 
-#include <QCoreApplication>
-#include <QEventLoop>
+#include <QCloseEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -26,11 +24,8 @@ namespace kelvane {
 
 namespace {
 
-LongOperation* g_current = nullptr;
-
-// Events run after this much time in the transform. The engine yields every 64 KiB, a few
-// microseconds apart at disk speed, so the gap between two rounds of events stays well below
-// the 50 ms that keeps the window responsive.
+// The figures are sent after this much time in the transform. The engine yields every 64 KiB, a
+// few microseconds apart at disk speed; the window needs no more than a few figures a second.
 qint64 g_eventIntervalMs = 20;
 
 // A run longer than this may have been left to itself: its end asks for attention.
@@ -44,29 +39,24 @@ const QString kStopAndClose =
 
 } // namespace
 
-LongOperation::LongOperation(frmMain& window) : m_window(window) {
-    Q_ASSERT(g_current == nullptr);
-    g_current = this;
-}
+LongOperation::LongOperation(frmMain& window) : QObject(&window), m_window(window) {}
 
 LongOperation::~LongOperation() {
+    if (m_worker) {
+        // Only when the window goes away during a run: the transform stops at its next step.
+        m_asking = false;
+        m_stop = true;
+        m_worker->wait();
+    }
     if (m_begun) {
+        m_window.removeEventFilter(this);
         stopIndicator();
         end();
     }
-    g_current = nullptr;
     if (m_close) {
         // Once the command has returned to the event loop, nothing is running any more.
         QMetaObject::invokeMethod(&m_window, &QWidget::close, Qt::QueuedConnection);
     }
-}
-
-bool LongOperation::running() {
-    return g_current != nullptr;
-}
-
-LongOperation* LongOperation::current() {
-    return g_current;
 }
 
 void LongOperation::setEventInterval(qint64 milliseconds) {
@@ -101,6 +91,7 @@ void LongOperation::begin() {
     }
     m_escape = std::make_unique<QShortcut>(QKeySequence(Qt::Key_Escape), &m_window);
     QObject::connect(m_escape.get(), &QShortcut::activated, [this] { askToStop(false); });
+    m_window.installEventFilter(this);
     m_begun = true;
     m_window.progress().start();
     m_window.PleaseWaitStart();
@@ -131,14 +122,9 @@ void LongOperation::step(std::uint64_t done, std::uint64_t total, const Part& pa
         if (QThread::currentThread() == m_window.thread()) {
             showProgress(done, total, part);
         } else if (g_eventIntervalMs == 0) {
-            // In step with the window: the figures shown and the window's events run before
-            // the transform goes on.
+            // In step with the window: the transform goes on once the figures are shown.
             QMetaObject::invokeMethod(
-                &m_window,
-                [this, done, total, part] {
-                    showProgress(done, total, part);
-                    DoEvents();
-                },
+                &m_window, [this, done, total, part] { showProgress(done, total, part); },
                 Qt::BlockingQueuedConnection);
         } else {
             QMetaObject::invokeMethod(
@@ -156,26 +142,40 @@ void LongOperation::step(std::uint64_t done, std::uint64_t total, const Part& pa
     }
 }
 
-void LongOperation::runOnWorker(const std::function<void()>& work) {
-    std::exception_ptr failure;
-    const std::unique_ptr<QThread> worker(QThread::create([&work, &failure] {
+void LongOperation::start(std::function<void()> work) {
+    Q_ASSERT(!m_worker);
+    m_worker.reset(QThread::create([this, work = std::move(work)] {
         try {
             work();
         } catch (...) {
-            failure = std::current_exception();
+            m_failure = std::current_exception();
         }
     }));
-    QEventLoop waiting;
-    QObject::connect(worker.get(), &QThread::finished, &waiting, &QEventLoop::quit,
-                     Qt::QueuedConnection);
-    worker->start();
-    waiting.exec();
-    worker->wait();
-    // Figures sent before the end are shown now, not after the run is over.
-    QCoreApplication::sendPostedEvents(&m_window, QEvent::MetaCall);
-    if (failure) {
-        std::rethrow_exception(failure);
+    // Queued after every figure the worker sent, so they are shown before the end.
+    connect(m_worker.get(), &QThread::finished, this, &LongOperation::workOver,
+            Qt::QueuedConnection);
+    m_worker->start();
+}
+
+void LongOperation::workOver() {
+    if (m_asking) {
+        // The answer decides what the end says; the end waits for it.
+        m_overWhileAsking = true;
+        return;
     }
+    m_worker->wait();
+    m_worker.reset();
+    emit finished(m_failure);
+    deleteLater();
+}
+
+bool LongOperation::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == &m_window && event->type() == QEvent::Close) {
+        event->ignore();
+        askToStop(true);
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 void LongOperation::askToStop(bool thenClose) {
@@ -193,10 +193,14 @@ void LongOperation::askToStop(bool thenClose) {
     const int answer = MsgBox(thenClose ? kStopAndClose : kStopNow, vbYesNo + vbQuestion,
                               QStringLiteral("Please confirm"));
     m_window.progress().resume();
-    m_asking = false;
     if (answer == vbYes) {
         m_stop = true;
         m_close = thenClose;
+    }
+    m_asking = false;
+    if (m_overWhileAsking) {
+        m_overWhileAsking = false;
+        workOver();
     }
 }
 
@@ -205,7 +209,10 @@ void LongOperation::stopIndicator() {
         return;
     }
     m_indicatorStopped = true;
-    m_escape.reset(); // nothing left to stop
+    if (m_escape) {
+        // Nothing left to stop. The end can come while Esc's own question is being answered.
+        m_escape.release()->deleteLater();
+    }
     m_window.PleaseWaitStop();
     m_window.progress().finish();
     if (m_sinceBegin.isValid() && m_sinceBegin.elapsed() >= g_attentionAfterMs) {

@@ -3,7 +3,6 @@
 
 #include "controls/vFrame.h"
 #include "window/ClickableLabel.h"
-#include "window/LongOperation.h"
 #include "window/frmMain.h"
 
 #include <QGroupBox>
@@ -38,11 +37,6 @@ void Modes::vButton_ExpandCollapse(int Index) {
 }
 
 void Modes::lblLockFile_Click(int Index) {
-    // A run works on the paths and the password that it read when it started; nothing may
-    // change them, or start another run, until it is over.
-    if (LongOperation::running()) {
-        return;
-    }
     switch (Index) {
     case 0:
         lockFile();

@@ -6,7 +6,6 @@
 #include "window/DirListBox.h"
 #include "window/DriveListBox.h"
 #include "window/FileListBox.h"
-#include "window/LongOperation.h"
 #include "window/frmMain.h"
 
 #include <QDir>
@@ -58,7 +57,8 @@ bool browseTo(frmMain& window, const QString& folder) {
 } // namespace
 
 bool openPath(frmMain& window, const QString& path) {
-    if (LongOperation::running() || path.isEmpty()) {
+    // It does what a click in the file list does, so not while a run holds the list off.
+    if (!window.controls().File1->isEnabled() || path.isEmpty()) {
         return false;
     }
     // The name as its bytes: it need not be text.

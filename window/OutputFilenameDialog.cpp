@@ -4,7 +4,6 @@
 #include "core/OutputName.h"
 #include "platform/MsgBox.h"
 #include "window/ClickableLabel.h"
-#include "window/LongOperation.h"
 #include "window/frmFileName.h"
 #include "window/frmMain.h"
 
@@ -18,7 +17,7 @@ namespace kelvane {
 void cmdChangeOutputFilename_Click(frmMain& window) {
     const MainControls& c = window.controls();
     const QString target = c.lblFileTo->text();
-    if (target.isEmpty() || LongOperation::running()) {
+    if (target.isEmpty()) {
         return;
     }
     const qsizetype nameStart = fileNameStart(target);

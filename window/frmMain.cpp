@@ -8,7 +8,6 @@
 #include "controls/vTools.h"
 #include "platform/FolderLauncher.h"
 #include "platform/MsgBox.h"
-#include "platform/Runtime.h"
 #include "window/Accessibility.h"
 #include "window/BookmarkListFile.h"
 #include "window/ClickableLabel.h"
@@ -68,7 +67,6 @@ frmMain::frmMain(QWidget* parent)
     new ListFocus(*m_controls.File1);
     m_bookmarks = std::make_unique<BookmarkListFile>(*m_controls.List1);
     connectEvents();
-    addBusyCheck(&LongOperation::running);
     m_progress = new RunProgress(*this, *m_controls.Picture1);
     new KeyboardCommands(*this);
     new FileDrop(*this);
@@ -77,7 +75,10 @@ frmMain::frmMain(QWidget* parent)
     m_controls.lblFileTo->setWholeTextTip(true);
 }
 
-frmMain::~frmMain() = default;
+frmMain::~frmMain() {
+    // A run still going when the window goes stops first: its worker uses the window's tools.
+    qDeleteAll(findChildren<LongOperation*>(Qt::FindDirectChildrenOnly));
+}
 
 void frmMain::bindControls() {
     FormBuilder builder(*this);
@@ -193,9 +194,7 @@ void frmMain::EnableInputs(bool enabled) {
 
 void frmMain::PleaseWaitStart() {
     EnableInputs(false);
-    DoEvents();
     m_controls.tmrPleaseWait->start();
-    DoEvents();
 }
 
 void frmMain::PleaseWaitStop() {
@@ -262,15 +261,6 @@ void frmMain::LoadBookmarks() {
     m_bookmarks->LoadBookmarks();
 }
 
-void frmMain::addBusyCheck(std::function<bool()> isBusy) {
-    m_busyChecks.push_back(std::move(isBusy));
-}
-
-bool frmMain::isBusy() const {
-    return std::any_of(m_busyChecks.begin(), m_busyChecks.end(),
-                       [](const auto& check) { return check(); });
-}
-
 void frmMain::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     Form_Resize();
@@ -284,18 +274,6 @@ void frmMain::showEvent(QShowEvent* event) {
 void frmMain::focusInEvent(QFocusEvent* event) {
     QWidget::focusInEvent(event);
     Form_GotFocus();
-}
-
-// A close during a run asks whether to stop it; the window closes once the run has stopped.
-void frmMain::closeEvent(QCloseEvent* event) {
-    if (isBusy()) {
-        event->ignore();
-        if (LongOperation* run = LongOperation::current()) {
-            run->askToStop(true);
-        }
-        return;
-    }
-    QWidget::closeEvent(event);
 }
 
 // The window is activated when it is first shown and whenever it takes over from another of

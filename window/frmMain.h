@@ -89,16 +89,10 @@ public:
     bool SaveBookmarks();
     void LoadBookmarks();
 
-    // A command that runs a long operation registers a check here; while any check answers true
-    // the window does not close at once: a close asks whether to stop the run in progress.
-    void addBusyCheck(std::function<bool()> isBusy);
-    bool isBusy() const;
-
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
 
 private:
     void bindControls();
@@ -112,7 +106,6 @@ private:
     std::unique_ptr<BookmarkListFile> m_bookmarks;
     RunProgress* m_progress = nullptr;
     FormScroller* m_scroller = nullptr;
-    std::vector<std::function<bool()>> m_busyChecks;
     bool m_activatedOnce = false;
     bool m_focusCameFromForm = false;
 };

@@ -341,7 +341,7 @@ private slots:
             w.mode(2);
             QTimer meanwhile;
             QObject::connect(&meanwhile, &QTimer::timeout, [&] {
-                if (row.meanwhile && LongOperation::running() && QFile::remove(w.file("b.txt"))) {
+                if (row.meanwhile && w.running() && QFile::remove(w.file("b.txt"))) {
                     writeBytes(w.file("c_locked.txt"), expected["c_locked.txt"] = "someone else's");
                     expected.remove("b.txt");
                 }
@@ -357,6 +357,7 @@ private slots:
             CommandWindow::type(w.c().txtPassword1, row.password);
             LongOperation::setEventInterval(0);
             QTest::keyClick(w.c().txtPassword1, Qt::Key_Return); // as a click on the batch's button
+            w.waitForRun();
             LongOperation::setEventInterval(20);
 
             const Boxes shown = messagesShown();

@@ -2,9 +2,6 @@
 #include "tests/gui/TestSupport.h"
 
 #include "engine/EngineError.h"
-#include "window/BatchLock.h"
-#include "window/BookmarkEditCommands.h"
-#include "window/Modes.h"
 #include "window/RunProgress.h"
 
 #include <QProgressBar>
@@ -99,25 +96,32 @@ private slots:
         } rows[] = {{"ends", false}, {"throws", true}};
         for (const auto& row : rows) {
             CommandWindow w;
-            LongOperation run(*w.window);
-            run.begin();
+            auto* run = new LongOperation(*w.window);
+            run->begin();
             std::atomic<bool> windowRan = false;
             QTimer::singleShot(0, w.window.get(), [&windowRan] { windowRan = true; });
             QThread* worker = nullptr;
             bool thrown = false;
-            try {
-                run.runOnWorker([&] {
-                    worker = QThread::currentThread();
-                    for (int waited = 0; !windowRan && waited < 5000; waited += 5) {
-                        QThread::msleep(5);
+            QObject::connect(run, &LongOperation::finished, [&](const std::exception_ptr& failure) {
+                try {
+                    if (failure) {
+                        std::rethrow_exception(failure);
                     }
-                    if (row.throws) {
-                        throw EngineError::cancelled();
-                    }
-                });
-            } catch (const EngineError& error) {
-                thrown = error.kind() == EngineError::Kind::Cancelled;
-            }
+                } catch (const EngineError& error) {
+                    thrown = error.kind() == EngineError::Kind::Cancelled;
+                }
+            });
+            const bool throws = row.throws;
+            run->start([&worker, &windowRan, throws] {
+                worker = QThread::currentThread();
+                for (int waited = 0; !windowRan && waited < 5000; waited += 5) {
+                    QThread::msleep(5);
+                }
+                if (throws) {
+                    throw EngineError::cancelled();
+                }
+            });
+            w.waitForRun();
             QVERIFY2(windowRan, row.name);
             QVERIFY2(worker != QThread::currentThread(), row.name);
             QCOMPARE(thrown, row.throws);
@@ -242,11 +246,14 @@ private slots:
                 if (w.drop({w.file("a.txt")})) {
                     during << "drop taken";
                 }
-                Modes::forWindow(*window).lblLockFile_Click(1);
+                // What a user can still reach: clicks, and the keys of the list.
+                w.click(c.lblLockFile[1]);
                 c.List1->setCurrentRow(0);
-                window->findChild<BookmarkEditCommands*>()->Label2_Click();
-                window->findChild<BookmarkEditCommands*>()->lblRemoveSelectedItem_Click();
-                window->findChild<BatchLock*>()->cmdLockMultipleFiles_Click();
+                w.click(c.Label2);
+                w.click(c.lblRemoveSelectedItem);
+                QTest::keyClick(c.List1, Qt::Key_Delete);
+                w.click(c.cmdLockMultipleFiles);
+                QTest::keyClick(c.txtPassword1, Qt::Key_Return);
                 MessageBoxes::setNextAnswer(answer);
                 byClose ? void(window->close()) : QTest::keyClick(window, Qt::Key_Escape);
             });

@@ -175,9 +175,9 @@ private slots:
             MessageBoxes::setNextAnswer(row.setup == ExistingNo ? vbNo : vbYes);
             CommandWindow::type(w.c().txtPassword, row.password);
             Files expected = w.files();
-            bool wentBusy = false;
-            QTimer::singleShot(0, w.window.get(), [&] { wentBusy = w.window->isBusy(); });
             QTest::keyClick(w.c().txtPassword, Qt::Key_Return);
+            const bool wentBusy = w.running();
+            w.waitForRun();
 
             Boxes expectedBoxes = row.boxes;
             for (Box& box : expectedBoxes) {

@@ -248,11 +248,17 @@ public:
         box->insert(text);
     }
 
-    // Types the password of the single-file run or of the batch, and presses its button.
+    // Types the password of the single-file run or of the batch, presses its button and waits
+    // for the end of the run it started.
     void run(bool batch, const QString& password) {
         type(batch ? c().txtPassword1 : c().txtPassword, password);
         click(batch ? c().cmdLockMultipleFiles : c().cmdApply);
+        waitForRun();
     }
+
+    // A run is going on: its worker has not ended, or the window has not finished it yet.
+    bool running() const { return window->findChild<LongOperation*>() != nullptr; }
+    void waitForRun() const { QTRY_VERIFY_WITH_TIMEOUT(!running(), 120'000); }
 
     // The names of the controls that a run holds off whose enabled state is `enabled`.
     QStringList heldControls(bool enabled) const {
@@ -275,7 +281,7 @@ public:
                c().lblPleaseWait->isHidden();
     }
     // Nothing left of a run: settled, and the window may close.
-    bool ready() const { return settled() && !window->isBusy(); }
+    bool ready() const { return settled() && !running(); }
 
     ProgramFolder program;
     QTemporaryDir data;
