@@ -23,11 +23,7 @@ KeyboardCommands::KeyboardCommands(frmMain& window) : QObject(&window) {
     auto* remove =
         new QShortcut(QKeySequence::Delete, c.List1, nullptr, nullptr, Qt::WidgetShortcut);
     ClickableLabel* removeLink = c.lblRemoveSelectedItem;
-    connect(remove, &QShortcut::activated, removeLink, [removeLink] {
-        if (removeLink->isEnabled()) {
-            emit removeLink->Click();
-        }
-    });
+    connect(remove, &QShortcut::activated, removeLink, [removeLink] { emit removeLink->Click(); });
 }
 
 } // namespace kelvane

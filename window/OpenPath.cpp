@@ -57,8 +57,7 @@ bool browseTo(frmMain& window, const QString& folder) {
 } // namespace
 
 bool openPath(frmMain& window, const QString& path) {
-    // It does what a click in the file list does, so not while a run holds the list off.
-    if (!window.controls().File1->isEnabled() || path.isEmpty()) {
+    if (path.isEmpty()) {
         return false;
     }
     // The name as its bytes: it need not be text.
