@@ -20,13 +20,6 @@ QByteArray readAll(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
 }
 
-void writeAll(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    ASSERT_EQ(file.write(bytes), bytes.size());
-}
-
-// A portable copy's list, beside the program in `dir`/program.
 // A portable copy's store: its list beside the program.
 BookmarkStore storeIn(const QTemporaryDir& dir) {
     QDir().mkpath(dir.filePath("program"));
@@ -41,6 +34,11 @@ QStringList adding(BookmarkStore& store, const QString& entry) {
         entries.append(entry);
         return true;
     });
+}
+
+QStringList entriesOf(const QString& folder) {
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot |
+                                  QDir::System);
 }
 
 // A list that is a link (however many deep, live or dangling) is saved into the file it points
@@ -62,7 +60,8 @@ TEST(BookmarkStore, SavesALinkedListIntoItsTargetKeepingTheLink) {
         QDir().mkpath(dir.filePath("synced"));
         const QString target = dir.filePath("synced/" + row.links.last());
         if (row.targetExists) {
-            writeAll(target, "a=b\n");
+            QFile file(target);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("a=b\n") == 4);
         }
         QString from = store.path();
         for (const QString& link : row.links) {
@@ -77,14 +76,9 @@ TEST(BookmarkStore, SavesALinkedListIntoItsTargetKeepingTheLink) {
         EXPECT_EQ(store.savedFile(), target);
         QStringList synced = row.links;
         synced.sort();
-        EXPECT_EQ(
-            QDir(dir.filePath("synced"))
-                .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot | QDir::System),
-            synced);
-        EXPECT_EQ(
-            QDir(dir.filePath("program"))
-                .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot | QDir::System),
-            (QStringList{"bookmarked.txt", BookmarkListLocation::kPortableMarker}));
+        EXPECT_EQ(entriesOf(dir.filePath("synced")), synced);
+        EXPECT_EQ(entriesOf(dir.filePath("program")),
+                  (QStringList{"bookmarked.txt", BookmarkListLocation::kPortableMarker}));
     }
 }
 
@@ -94,8 +88,7 @@ TEST(BookmarkStore, SavesALinkedListIntoItsTargetKeepingTheLink) {
 TEST(BookmarkStore, EveryChangeIsALockedReadModifyWrite) {
     QTemporaryDir dir;
     BookmarkStore first = storeIn(dir);
-    constexpr int kWriters = 4;
-    constexpr int kEach = 5;
+    constexpr int kWriters = 4, kEach = 5;
     std::vector<std::thread> writers;
     for (int w = 0; w < kWriters; ++w) {
         writers.emplace_back([&dir, w] {

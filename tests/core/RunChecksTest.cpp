@@ -33,53 +33,53 @@ protected:
 };
 
 // Paths meet however they are spelled: through a linked folder, "..", or a link to the file,
-// whether the output exists or not.
+// whether the output exists or not. Each job's source is added first, then the jobs are checked
+// in order, each output claimed once it passes.
 TEST_F(RunChecksTest, OutputsMeetSourcesAndEachOtherHoweverSpelled) {
+    struct Job {
+        const char* source; // empty: a stream
+        const char* output;
+        Clash clash;
+    };
     const struct {
         const char* name;
-        QStringList jobs; // "source>output", in run order
-        QList<Clash> clashes;
+        std::vector<Job> jobs;
     } rows[] = {
         {"apart",
-         {"real/x.txt>real/x_l.txt", "real/y.txt>real/y_l.txt"},
-         {Clash::None, Clash::None}},
+         {{"real/x.txt", "real/x_l.txt", Clash::None},
+          {"real/y.txt", "real/y_l.txt", Clash::None}}},
         {"new outputs through a linked folder",
-         {"real/x.txt>real/o.txt", "real/y.txt>alias/o.txt"},
-         {Clash::None, Clash::OutputRepeated}},
+         {{"real/x.txt", "real/o.txt", Clash::None},
+          {"real/y.txt", "alias/o.txt", Clash::OutputRepeated}}},
         {"new outputs through ..",
-         {"real/x.txt>real/sub/../o.txt", "real/y.txt>real/o.txt"},
-         {Clash::None, Clash::OutputRepeated}},
-        {"own source through a linked folder", {"real/x.txt>alias/x.txt"}, {Clash::OutputIsSource}},
+         {{"real/x.txt", "real/sub/../o.txt", Clash::None},
+          {"real/y.txt", "real/o.txt", Clash::OutputRepeated}}},
+        {"own source through a linked folder",
+         {{"real/x.txt", "alias/x.txt", Clash::OutputIsSource}}},
         {"another source through a link",
-         {"real/x.txt>real/to-y", "real/y.txt>real/y_l.txt"},
-         {Clash::OutputIsInput, Clash::None}},
+         {{"real/x.txt", "real/to-y", Clash::OutputIsInput},
+          {"real/y.txt", "real/y_l.txt", Clash::None}}},
         {"another source that has gone",
-         {"real/x.txt>alias/gone.txt", "real/gone.txt>real/g_l.txt"},
-         {Clash::OutputIsInput, Clash::None}},
+         {{"real/x.txt", "alias/gone.txt", Clash::OutputIsInput},
+          {"real/gone.txt", "real/g_l.txt", Clash::None}}},
         {"a stream source",
-         {">alias/y.txt", "real/y.txt>real/y_l.txt"},
-         {Clash::OutputIsInput, Clash::None}},
+         {{"", "alias/y.txt", Clash::OutputIsInput}, {"real/y.txt", "real/y_l.txt", Clash::None}}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         PathResolver resolver;
         RunChecks checks(resolver);
-        QList<QStringList> jobs;
-        for (const QString& job : row.jobs) {
-            QStringList paths = job.split('>');
-            paths[0] = paths[0].isEmpty() ? QString() : path(paths[0]);
-            paths[1] = path(paths[1]);
-            checks.addSource(paths[0]);
-            jobs.append(paths);
+        const auto full = [&](const char* name) { return *name ? path(name) : QString(); };
+        for (const Job& job : row.jobs) {
+            checks.addSource(full(job.source));
         }
-        QList<Clash> clashes;
-        for (const QStringList& job : jobs) {
-            clashes.append(checks.check(job[0], job[1]));
-            if (clashes.last() == Clash::None) {
-                checks.claim(job[1]);
+        for (const Job& job : row.jobs) {
+            SCOPED_TRACE(job.output);
+            EXPECT_EQ(checks.check(full(job.source), path(job.output)), job.clash);
+            if (job.clash == Clash::None) {
+                checks.claim(path(job.output));
             }
         }
-        EXPECT_EQ(clashes, row.clashes);
     }
 }
 
