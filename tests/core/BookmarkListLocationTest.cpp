@@ -139,15 +139,11 @@ INSTANTIATE_TEST_SUITE_P(
 // The starting list from XDG_CONFIG_DIRS, then XDG_DATA_DIRS, each folder in order; relative
 // entries are ignored even where the current folder holds a list under that name.
 
-struct SystemFolder {
-    const char* name;     // a folder under the test's temporary folder
-    bool absolute = true; // written as a full path, else relative to the current folder
-};
-
 struct StartingRow {
     const char* name;
-    std::vector<SystemFolder> configDirs, dataDirs;
-    const char* found; // the folder whose Kelvane/bookmarked.txt is read; null: the user's own
+    QStringList configDirs, dataDirs; // folders under the test's temporary folder
+    bool relativeFirst;               // each list starts with a relative entry that has a list
+    const char* found;                // the folder whose Kelvane/bookmarked.txt is read
 };
 
 class StartingList : public testing::TestWithParam<StartingRow> {};
@@ -158,12 +154,11 @@ TEST_P(StartingList, FirstFoundInTheSystemsFolders) {
     for (const char* withList : {"a", "b", "rel"}) {
         touch(dir.filePath(QString(withList) + "/Kelvane/bookmarked.txt"));
     }
-    const auto joined = [&](const std::vector<SystemFolder>& folders) {
-        QStringList entries;
-        for (const SystemFolder& folder : folders) {
-            entries << (folder.absolute ? dir.filePath(folder.name) : QString(folder.name));
+    const auto joined = [&](QStringList folders) {
+        for (QString& folder : folders) {
+            folder = dir.filePath(folder);
         }
-        return entries.join(':');
+        return (row.relativeFirst ? QStringList("rel") + folders : folders).join(':');
     };
     QProcessEnvironment environment;
     environment.insert("HOME", dir.filePath("home"));
@@ -175,19 +170,14 @@ TEST_P(StartingList, FirstFoundInTheSystemsFolders) {
         BookmarkListLocation::forProgramIn(dir.filePath("bin"), environment, QString());
     const QString read = location.readPath();
     QDir::setCurrent(before);
-    EXPECT_EQ(read, row.found ? dir.filePath(QString(row.found) + "/Kelvane/bookmarked.txt")
-                              : dir.filePath("home/.local/share/Kelvane/bookmarked.txt"));
+    EXPECT_EQ(read, dir.filePath(QString(row.found) + "/Kelvane/bookmarked.txt"));
     EXPECT_EQ(location.savePath(), dir.filePath("home/.local/share/Kelvane/bookmarked.txt"));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     BookmarkListLocation, StartingList,
-    testing::Values(
-        StartingRow{"EachFolderInOrder", {{"none"}, {"b"}, {"a"}}, {}, "b"},
-        StartingRow{"DataFolderWhenNoConfigurationFolderHasIt", {{"none"}}, {{"b"}}, "b"},
-        StartingRow{
-            "RelativeEntriesIgnored", {{"rel", false}, {"none"}}, {{"rel", false}}, nullptr},
-        StartingRow{"RelativeEntryBeforeAnAbsoluteOne", {{"rel", false}, {"a"}}, {}, "a"}),
+    testing::Values(StartingRow{"EachFolderInOrder", {"none", "b", "a"}, {}, false, "b"},
+                    StartingRow{"RelativeEntriesIgnored", {"none"}, {"b"}, true, "b"}),
     [](const testing::TestParamInfo<StartingRow>& info) { return info.param.name; });
 
 // The home folder that stands in for an unset HOME, and the folder whose marker makes a
