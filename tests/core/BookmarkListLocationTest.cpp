@@ -23,7 +23,9 @@ void touch(const QString& path) {
 
 // ---------------------------------------------------------------------------------------------
 // Which list a program reads and saves, from what lies on disk: the portable marker beside the
-// program, a list beside it, the user's own list and the system's starting lists.
+// program, a list beside it, the user's own list and the system's starting lists, looked for in
+// XDG_CONFIG_DIRS and then XDG_DATA_DIRS, each folder in order. Relative entries there are
+// ignored, even where the current folder holds a list under that name.
 
 enum class Where { Beside, Own, Config, Data };
 enum class Marker { None, File, Folder }; // kelvane-portable beside the program, and what it is
@@ -44,10 +46,10 @@ class ListOnDisk : public testing::TestWithParam<DiskRow> {};
 TEST_P(ListOnDisk, ReadsAndSaves) {
     const DiskRow& row = GetParam();
     QTemporaryDir dir;
-    const QString program = dir.filePath("bin"), own = dir.filePath("home/Kelvane");
-    const QString config = dir.filePath("etc/xdg/Kelvane"), data = dir.filePath("share/Kelvane");
-    const QString lists[] = {program + "/bookmarked.txt", own + "/bookmarked.txt",
-                             config + "/bookmarked.txt", data + "/bookmarked.txt"};
+    const QString program = dir.filePath("bin");
+    const QString lists[] = {
+        program + "/bookmarked.txt", dir.filePath("home/.local/share/Kelvane/bookmarked.txt"),
+        dir.filePath("etc/Kelvane/bookmarked.txt"), dir.filePath("share/Kelvane/bookmarked.txt")};
     if (!row.programFolderMissing) {
         ASSERT_TRUE(QDir().mkpath(program));
     }
@@ -59,11 +61,19 @@ TEST_P(ListOnDisk, ReadsAndSaves) {
     for (const Where where : row.lists) {
         touch(lists[int(where)]);
     }
+    touch(dir.filePath("rel/Kelvane/bookmarked.txt"));
+    QProcessEnvironment environment;
+    environment.insert("HOME", dir.filePath("home"));
+    environment.insert("XDG_CONFIG_DIRS",
+                       "rel:" + dir.filePath("none") + ':' + dir.filePath("etc"));
+    environment.insert("XDG_DATA_DIRS", "rel:" + dir.filePath("share"));
     const QStringList besideBefore = QDir(program).entryList(QDir::AllEntries | QDir::Hidden);
-
-    const BookmarkListLocation location(program, own, {config, data});
-    EXPECT_EQ(location.besideProgram(), row.save == Where::Beside);
+    const QString before = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(dir.path()));
+    const auto location = BookmarkListLocation::forProgramIn(program, environment, QString());
     EXPECT_EQ(location.readPath(), lists[int(row.read)]);
+    QDir::setCurrent(before);
+    EXPECT_EQ(location.besideProgram(), row.save == Where::Beside);
     EXPECT_EQ(location.savePath(), lists[int(row.save)]);
     EXPECT_EQ(location.portableNote().isEmpty(), row.save != Where::Beside);
     EXPECT_EQ(QDir(program).entryList(QDir::AllEntries | QDir::Hidden), besideBefore);
@@ -125,7 +135,6 @@ TEST_P(UsersList, FollowsTheEnvironmentAndTheUserDatabase) {
 INSTANTIATE_TEST_SUITE_P(
     BookmarkListLocation, UsersList,
     testing::Values(
-        HomeRow{"DataHome", "/no/ann", "/no/data", "/no/db", "/no/data"},
         HomeRow{"DataHomeWithoutAnyHome", {}, "/no/data", "", "/no/data"},
         HomeRow{"RelativeDataHomeIgnored", "/no/ann", "data", "/no/db", "/no/ann/.local/share"},
         HomeRow{"UnsetHomeFromTheUserDatabase", {}, {}, "/no/db", "/no/db/.local/share"},
@@ -134,51 +143,6 @@ INSTANTIATE_TEST_SUITE_P(
         HomeRow{"RootAsHome", "/", {}, "", "/.local/share"},
         HomeRow{"OnlyRelativeFolders", "ann", "data", "db", ""}),
     [](const testing::TestParamInfo<HomeRow>& info) { return info.param.name; });
-
-// ---------------------------------------------------------------------------------------------
-// The starting list from XDG_CONFIG_DIRS, then XDG_DATA_DIRS, each folder in order; relative
-// entries are ignored even where the current folder holds a list under that name.
-
-struct StartingRow {
-    const char* name;
-    QStringList configDirs, dataDirs; // folders under the test's temporary folder
-    bool relativeFirst;               // each list starts with a relative entry that has a list
-    const char* found;                // the folder whose Kelvane/bookmarked.txt is read
-};
-
-class StartingList : public testing::TestWithParam<StartingRow> {};
-
-TEST_P(StartingList, FirstFoundInTheSystemsFolders) {
-    const StartingRow& row = GetParam();
-    QTemporaryDir dir;
-    for (const char* withList : {"a", "b", "rel"}) {
-        touch(dir.filePath(QString(withList) + "/Kelvane/bookmarked.txt"));
-    }
-    const auto joined = [&](QStringList folders) {
-        for (QString& folder : folders) {
-            folder = dir.filePath(folder);
-        }
-        return (row.relativeFirst ? QStringList("rel") + folders : folders).join(':');
-    };
-    QProcessEnvironment environment;
-    environment.insert("HOME", dir.filePath("home"));
-    environment.insert("XDG_CONFIG_DIRS", joined(row.configDirs));
-    environment.insert("XDG_DATA_DIRS", joined(row.dataDirs));
-    const QString before = QDir::currentPath();
-    ASSERT_TRUE(QDir::setCurrent(dir.path()));
-    const BookmarkListLocation location =
-        BookmarkListLocation::forProgramIn(dir.filePath("bin"), environment, QString());
-    const QString read = location.readPath();
-    QDir::setCurrent(before);
-    EXPECT_EQ(read, dir.filePath(QString(row.found) + "/Kelvane/bookmarked.txt"));
-    EXPECT_EQ(location.savePath(), dir.filePath("home/.local/share/Kelvane/bookmarked.txt"));
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    BookmarkListLocation, StartingList,
-    testing::Values(StartingRow{"EachFolderInOrder", {"none", "b", "a"}, {}, false, "b"},
-                    StartingRow{"RelativeEntriesIgnored", {"none"}, {"b"}, true, "b"}),
-    [](const testing::TestParamInfo<StartingRow>& info) { return info.param.name; });
 
 // The home folder that stands in for an unset HOME, and the folder whose marker makes a
 // portable copy, come from the system.

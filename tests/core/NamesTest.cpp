@@ -14,13 +14,6 @@ using namespace kelvane;
 
 namespace {
 
-// The extension is all that follows the first dot, also in a folder's name; the name rules keep
-// the folder part apart themselves.
-TEST(PathHelpers, GetExtension) {
-    EXPECT_EQ(getExtension("C:\\my.docs\\report.txt"), "docs\\report.txt");
-    EXPECT_EQ(getExtension("name."), "");
-}
-
 // Each source path with its lock and its unlock name. The folder part never changes: dots and
 // markers in folder names stay where they are.
 TEST(OutputName, LockAndUnlockRules) {

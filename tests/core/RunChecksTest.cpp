@@ -45,9 +45,6 @@ TEST_F(RunChecksTest, OutputsMeetSourcesAndEachOtherHoweverSpelled) {
         const char* name;
         std::vector<Job> jobs;
     } rows[] = {
-        {"apart",
-         {{"real/x.txt", "real/x_l.txt", Clash::None},
-          {"real/y.txt", "real/y_l.txt", Clash::None}}},
         {"new outputs through a linked folder",
          {{"real/x.txt", "real/o.txt", Clash::None},
           {"real/y.txt", "alias/o.txt", Clash::OutputRepeated}}},

@@ -81,24 +81,18 @@ TEST(DescriptorPath, NamesOfOpenStreamsAreNeverReplaced) {
     EXPECT_EQ(QFile::symLinkTarget(link), "/dev/stdout");
 }
 
-// A failed flush of the folder once the file has its name is never success: the file stays,
-// complete, and the failure says so. A file system without folder flushes (EINVAL) is no fault.
-TEST(AtomicOutput, FailedFolderFlushAfterPublishingIsReported) {
-    for (const int error : {EIO, EINVAL}) {
-        SCOPED_TRACE(error);
-        QTemporaryDir dir;
-        const QString source = dir.filePath("source.txt"), output = dir.filePath("out.bin");
-        QFile file(source);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("content") == 7 && file.flush());
-        OutputFaults faults;
-        faults.failAt(OutputCall::FolderFlush, 1, error);
-        const auto failure = errorOf([&] { RndCrypt(source, output, "pw"); });
-        EXPECT_EQ(failure ? std::optional(failure->kind()) : std::nullopt,
-                  error == EINVAL ? std::nullopt : std::optional(Kind::Unflushed));
-        EXPECT_TRUE(!failure || failure->message().contains(output));
-        EXPECT_EQ(faults.uses(OutputCall::FolderFlush), 1);
-        EXPECT_EQ(transformed(LoadFileToString(output), "pw"), "content");
-    }
+// A file system without folder flushes (EINVAL) is no fault: the run succeeds. (Any other failure
+// of the folder's flush is reported; see the output tests.)
+TEST(AtomicOutput, AFileSystemWithoutFolderFlushesIsNoFault) {
+    QTemporaryDir dir;
+    const QString source = dir.filePath("source.txt"), output = dir.filePath("out.bin");
+    QFile file(source);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("content") == 7 && file.flush());
+    OutputFaults faults;
+    faults.failAt(OutputCall::FolderFlush, 1, EINVAL);
+    EXPECT_EQ(failureOf([&] { RndCrypt(source, output, "pw"); }), std::nullopt);
+    EXPECT_EQ(faults.uses(OutputCall::FolderFlush), 1);
+    EXPECT_EQ(transformed(LoadFileToString(output), "pw"), "content");
 }
 
 // Where the file system has no unnamed temporary files, every signal that ends the process

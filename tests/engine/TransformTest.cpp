@@ -47,9 +47,7 @@ TEST(Keystream, ThePeriodGivesTheGeneratorsBytes) {
 
 // The code of every character, held to the code page's characters as they print, typed in
 // order: a swapped pair would make a legacy file locked with such a password unlock as garbage.
-// The five codes the code page leaves open stand for C1 controls. Refused, and named: Latin A
-// with macron; a C1 control whose code Windows-1252 gives to the euro sign; a CJK character;
-// one outside the 16-bit range.
+// The five codes the code page leaves open stand for C1 controls.
 TEST(Charset, EveryCodeMatchesTheCodePageAndOthersAreRefused) {
     const QString printed =
         QString::fromUtf8("€\u0081‚ƒ„…†‡ˆ‰Š‹Œ\u008dŽ\u008f\u0090‘’“”•–—˜™š›œ\u009džŸ");
@@ -59,12 +57,10 @@ TEST(Charset, EveryCodeMatchesTheCodePageAndOthersAreRefused) {
         QString::fromLatin1(all.first(0x80)) + printed + QString::fromLatin1(all.sliced(0xA0));
     EXPECT_EQ(passwordCodes(text), all);
     EXPECT_EQ(textFor(all), text);
-    for (const char* named : {"U+0100", "U+0080", "U+4E2D", "U+1F511"}) {
-        const char32_t ch = QByteArray(named + 2).toUInt(nullptr, 16);
-        const auto error = errorOf([&] { passwordCodes("key" + QString::fromUcs4(&ch, 1)); });
-        ASSERT_TRUE(error) << "accepted " << named;
-        EXPECT_EQ(error->kind(), EngineError::Kind::Charset);
-        EXPECT_TRUE(error->message().contains(QLatin1String(named))) << named;
+    // Refused: a C1 control whose code the code page gives to the euro sign, and a character
+    // outside the 16-bit range. (The message that names it is the command-line tool's test.)
+    for (const char32_t refused : {U'\u0080', U'\U0001F511'}) {
+        EXPECT_EQ(failureOf([&] { passwordCodes(QString::fromUcs4(&refused, 1)); }), Kind::Charset);
     }
 }
 
@@ -106,18 +102,6 @@ TEST(LockVectors, LongStreams) {
 }
 
 using TransformFile = FileFixture;
-// The stepped transform, drawn one value at a time after the seeding.
-QByteArray stepped(QByteArray data, const QByteArray& codes, RandomSource& source) {
-    seedSteppedKeystream(codes, source);
-    for (qsizetype j = 0; j < data.size(); ++j) {
-        data[j] = static_cast<char>(data[j] ^ source.NextByte());
-        for (int s = 0; s < 2 * static_cast<unsigned char>(codes[j % codes.size()]); ++s) {
-            source.NextValue();
-        }
-    }
-    return data;
-}
-
 TEST_F(TransformFile, SteppedKnownAnswersAndTheirUndoFromAFreshGenerator) {
     for (const auto& row : readTable("stepped.tsv")) {
         SCOPED_TRACE("password " + row[0].toStdString());
@@ -131,16 +115,6 @@ TEST_F(TransformFile, SteppedKnownAnswersAndTheirUndoFromAFreshGenerator) {
         SteppedTransform(output, path("back.bin"), password, again);
         EXPECT_EQ(read("back.bin").toHex(), row[1]);
     }
-}
-
-// Across read chunks, with a password whose length does not divide them and codes of 0 and 255:
-// the bytes of drawing one by one, and the generator left there.
-TEST_F(TransformFile, SteppedMatchesDrawingOneByOne) {
-    const QByteArray codes("\x03\x00\xff", 3), big = randomBytes(4 * kMiB + 5);
-    RandomSource source(0xABCDEF), slow(0xABCDEF);
-    SteppedTransform(write("in.bin", big), path("out.bin"), textFor(codes), source);
-    EXPECT_TRUE(read("out.bin") == stepped(big, codes, slow));
-    EXPECT_EQ(source.state(), slow.state());
 }
 
 // Refusals and failures: the right error, the source and an earlier output unchanged, nothing
