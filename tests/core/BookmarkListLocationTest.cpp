@@ -1,25 +1,15 @@
 // SPDX-License-Identifier: MIT
 #include "core/BookmarkListLocation.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QProcessEnvironment>
-#include <QTemporaryDir>
+#include "tests/support/EngineTest.h"
 
-#include <gtest/gtest.h>
+#include <QProcessEnvironment>
 
 #include <optional>
 #include <vector>
 
 namespace kelvane::test {
 namespace {
-
-void touch(const QString& path) {
-    ASSERT_TRUE(QDir().mkpath(QFileInfo(path).path()));
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-}
 
 // ---------------------------------------------------------------------------------------------
 // Which list a program reads and saves, from what lies on disk: the portable marker beside the
@@ -38,38 +28,36 @@ struct DiskRow {
     Where read, save;
 };
 
-class ListOnDisk : public testing::TestWithParam<DiskRow> {};
+class ListOnDisk : public FileFixture, public testing::WithParamInterface<DiskRow> {};
 
 // Nothing new appears beside a program whose list is kept elsewhere, and the save folder can be
 // made. An installed copy in a folder the user can write (~/.local/bin) is still an installed
 // copy: a list beside it is not the user's list.
 TEST_P(ListOnDisk, ReadsAndSaves) {
     const DiskRow& row = GetParam();
-    QTemporaryDir dir;
-    const QString program = dir.filePath("bin");
+    const QString program = path("bin");
     const QString lists[] = {
-        program + "/bookmarked.txt", dir.filePath("home/.local/share/Kelvane/bookmarked.txt"),
-        dir.filePath("etc/Kelvane/bookmarked.txt"), dir.filePath("share/Kelvane/bookmarked.txt")};
+        program + "/bookmarked.txt", path("home/.local/share/Kelvane/bookmarked.txt"),
+        path("etc/Kelvane/bookmarked.txt"), path("share/Kelvane/bookmarked.txt")};
     if (!row.programFolderMissing) {
         ASSERT_TRUE(QDir().mkpath(program));
     }
     if (row.marker == Marker::Folder) {
         ASSERT_TRUE(QDir().mkpath(program + "/kelvane-portable"));
     } else if (row.marker == Marker::File) {
-        touch(program + "/kelvane-portable");
+        write(program + "/kelvane-portable", {});
     }
     for (const Where where : row.lists) {
-        touch(lists[int(where)]);
+        write(lists[int(where)], {});
     }
-    touch(dir.filePath("rel/Kelvane/bookmarked.txt"));
+    write("rel/Kelvane/bookmarked.txt", {});
     QProcessEnvironment environment;
-    environment.insert("HOME", dir.filePath("home"));
-    environment.insert("XDG_CONFIG_DIRS",
-                       "rel:" + dir.filePath("none") + ':' + dir.filePath("etc"));
-    environment.insert("XDG_DATA_DIRS", "rel:" + dir.filePath("share"));
+    environment.insert("HOME", path("home"));
+    environment.insert("XDG_CONFIG_DIRS", "rel:" + path("none") + ':' + path("etc"));
+    environment.insert("XDG_DATA_DIRS", "rel:" + path("share"));
     const QStringList besideBefore = QDir(program).entryList(QDir::AllEntries | QDir::Hidden);
     const QString before = QDir::currentPath();
-    ASSERT_TRUE(QDir::setCurrent(dir.path()));
+    ASSERT_TRUE(QDir::setCurrent(path(".")));
     const auto location = BookmarkListLocation::forProgramIn(program, environment, QString());
     EXPECT_EQ(location.readPath(), lists[int(row.read)]);
     QDir::setCurrent(before);

@@ -2,15 +2,12 @@
 #include "core/OutputName.h"
 #include "core/PathHelpers.h"
 
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
-
-#include <gtest/gtest.h>
+#include "tests/support/EngineTest.h"
 
 #include <sys/stat.h>
 
 using namespace kelvane;
+using namespace kelvane::test;
 
 namespace {
 
@@ -38,22 +35,19 @@ TEST(OutputName, LockAndUnlockRules) {
 
 // The lists' order is QDir's by name with case ignored, for files and for folders alike, hidden
 // names left out unless asked for.
-TEST(SortedEntries, FollowTheOrderOfTheFolderByNameIgnoringCase) {
-    QTemporaryDir dir;
-    const QStringList names = {"b.txt",      "A.txt", "a_b", "aB", "Ab1", "_x",
-                               "Z",          "z1",    "10",  "9",  "~t",  "[a]",
-                               "\u00e9.txt", "E.txt", ".h",  "Ä",  "a b"};
-    for (const QString& name : names) {
-        QFile file(dir.filePath(name));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+using SortedEntries = FileFixture;
+TEST_F(SortedEntries, FollowTheOrderOfTheFolderByNameIgnoringCase) {
+    for (const char* name : {"b.txt", "A.txt", "a_b", "aB", "Ab1", "_x", "Z", "z1", "10", "9", "~t",
+                             "[a]", "\u00e9.txt", "E.txt", ".h", "Ä", "a b"}) {
+        write(name, {});
     }
     for (const char* name : {"Sub", "sub2", "_dir", "Zed", "alpha", ".hidden"}) {
         ASSERT_TRUE(QDir(dir.path()).mkdir(name));
     }
-    QFile::link(dir.filePath("b.txt"), dir.filePath("link to a file"));
-    QFile::link(dir.filePath("nowhere"), dir.filePath("dangling link"));
-    QFile::link(dir.filePath("Sub"), dir.filePath("link to a folder"));
-    ASSERT_EQ(::mkfifo(qPrintable(dir.filePath("pipe")), 0644), 0);
+    QFile::link(path("b.txt"), path("link to a file"));
+    QFile::link(path("nowhere"), path("dangling link"));
+    QFile::link(path("Sub"), path("link to a folder"));
+    ASSERT_EQ(::mkfifo(qPrintable(path("pipe")), 0644), 0);
     const QDir::Filters rows[] = {QDir::Files | QDir::NoDotAndDotDot,
                                   QDir::Dirs | QDir::NoDotAndDotDot,
                                   QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot};

@@ -3,11 +3,7 @@
 #include "core/BatchPlan.h"
 #include "core/PathResolver.h"
 
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
-
-#include <gtest/gtest.h>
+#include "tests/support/EngineTest.h"
 
 namespace kelvane::test {
 namespace {
@@ -15,21 +11,15 @@ namespace {
 using Clash = RunChecks::Clash;
 
 // Files real/x.txt and real/y.txt, a linked folder alias -> real, a link real/to-y -> y.txt.
-class RunChecksTest : public ::testing::Test {
+class RunChecksTest : public FileFixture {
 protected:
     void SetUp() override {
-        QDir().mkpath(dir.filePath("real/sub"));
-        for (const char* name : {"real/x.txt", "real/y.txt"}) {
-            QFile file(dir.filePath(name));
-            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        }
-        ASSERT_TRUE(QFile::link(dir.filePath("real"), dir.filePath("alias")));
-        ASSERT_TRUE(QFile::link(dir.filePath("real/y.txt"), dir.filePath("real/to-y")));
+        QDir().mkpath(path("real/sub"));
+        write("real/x.txt", {});
+        write("real/y.txt", {});
+        ASSERT_TRUE(QFile::link(path("real"), path("alias")));
+        ASSERT_TRUE(QFile::link(path("real/y.txt"), path("real/to-y")));
     }
-
-    QString path(const QString& relative) const { return dir.filePath(relative); }
-
-    QTemporaryDir dir;
 };
 
 // Paths meet however they are spelled: through a linked folder, "..", or a link to the file,
@@ -85,9 +75,7 @@ TEST_F(RunChecksTest, PlanCallsTheSystemInProportionToItsEntries) {
     const auto callsFor = [this](int count) {
         QStringList entries;
         for (int i = 0; i < count; ++i) {
-            const QString source = path(QStringLiteral("real/s%1.txt").arg(i));
-            QFile file(source);
-            EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+            const QString source = write(QStringLiteral("real/s%1.txt").arg(i), {});
             entries.append(source + '=' + path(QStringLiteral("alias/s%1_locked.txt").arg(i)));
         }
         PathResolver resolver;
