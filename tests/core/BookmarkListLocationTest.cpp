@@ -123,6 +123,7 @@ TEST_P(UsersList, FollowsTheEnvironmentAndTheUserDatabase) {
 INSTANTIATE_TEST_SUITE_P(
     BookmarkListLocation, UsersList,
     testing::Values(
+        HomeRow{"DataHome", "/no/ann", "/no/data", "/no/db", "/no/data"},
         HomeRow{"DataHomeWithoutAnyHome", {}, "/no/data", "", "/no/data"},
         HomeRow{"RelativeDataHomeIgnored", "/no/ann", "data", "/no/db", "/no/ann/.local/share"},
         HomeRow{"UnsetHomeFromTheUserDatabase", {}, {}, "/no/db", "/no/db/.local/share"},
