@@ -6,6 +6,7 @@
 #include <QProcessEnvironment>
 
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace kelvane::test {
@@ -16,6 +17,9 @@ namespace {
 // program, a list beside it, the user's own list and the system's starting lists, looked for in
 // XDG_CONFIG_DIRS and then XDG_DATA_DIRS, each folder in order. Relative entries there are
 // ignored, even where the current folder holds a list under that name.
+
+// Each row's test is named by its name.
+const auto byName = [](const auto& info) { return std::string(info.param.name); };
 
 enum class Where { Beside, Own, Config, Data };
 enum class Marker { None, File, Folder }; // kelvane-portable beside the program, and what it is
@@ -30,9 +34,10 @@ struct DiskRow {
 
 class ListOnDisk : public FileFixture, public testing::WithParamInterface<DiskRow> {};
 
-// Nothing new appears beside a program whose list is kept elsewhere, and the save folder can be
-// made. An installed copy in a folder the user can write (~/.local/bin) is still an installed
-// copy: a list beside it is not the user's list.
+// A portable copy keeps its list beside it and reads no other; a marker that is a folder makes
+// no portable copy. Nothing new appears beside a program whose list is kept elsewhere, and the
+// save folder can be made. An installed copy in a folder the user can write (~/.local/bin) is still
+// an installed copy: a list beside it is not the user's list.
 TEST_P(ListOnDisk, ReadsAndSaves) {
     const DiskRow& row = GetParam();
     const QString program = path("bin");
@@ -69,27 +74,16 @@ TEST_P(ListOnDisk, ReadsAndSaves) {
 
 using enum Where;
 using enum Marker;
-INSTANTIATE_TEST_SUITE_P(
-    BookmarkListLocation, ListOnDisk,
-    testing::Values(
-        DiskRow{.name = "PortableIgnoresOtherLists",
-                .marker = File,
-                .lists = {Own, Config},
-                .read = Beside,
-                .save = Beside},
-        DiskRow{
-            .name = "InstalledIgnoresAListBesideIt", .lists = {Beside}, .read = Own, .save = Own},
-        DiskRow{.name = "MarkerFolderIsNoMarker",
-                .marker = Folder,
-                .lists = {Beside},
-                .read = Own,
-                .save = Own},
-        DiskRow{
-            .name = "MissingProgramFolder", .programFolderMissing = true, .read = Own, .save = Own},
-        DiskRow{.name = "DataFolder", .lists = {Data}, .read = Data, .save = Own},
-        DiskRow{.name = "ConfigBeforeData", .lists = {Config, Data}, .read = Config, .save = Own},
-        DiskRow{.name = "OwnListFirst", .lists = {Own, Config, Data}, .read = Own, .save = Own}),
-    [](const testing::TestParamInfo<DiskRow>& info) { return info.param.name; });
+const DiskRow kDiskRows[] = {
+    {.name = "Portable", .marker = File, .lists = {Own, Config}, .read = Beside, .save = Beside},
+    {.name = "InstalledIgnoresAListBesideIt", .lists = {Beside}, .read = Own, .save = Own},
+    {.name = "MarkerFolder", .marker = Folder, .lists = {Beside}, .read = Own, .save = Own},
+    {.name = "MissingProgramFolder", .programFolderMissing = true, .read = Own, .save = Own},
+    {.name = "DataFolder", .lists = {Data}, .read = Data, .save = Own},
+    {.name = "ConfigBeforeData", .lists = {Config, Data}, .read = Config, .save = Own},
+    {.name = "OwnListFirst", .lists = {Own, Config, Data}, .read = Own, .save = Own},
+};
+INSTANTIATE_TEST_SUITE_P(BookmarkListLocation, ListOnDisk, testing::ValuesIn(kDiskRows), byName);
 
 // ---------------------------------------------------------------------------------------------
 // The user's list from HOME, XDG_DATA_HOME and the user database, as the XDG base directory
@@ -131,7 +125,7 @@ INSTANTIATE_TEST_SUITE_P(
         HomeRow{"RelativeHomeFromTheUserDatabase", "ann", {}, "/no/db/", "/no/db/.local/share"},
         HomeRow{"RootAsHome", "/", {}, "", "/.local/share"},
         HomeRow{"OnlyRelativeFolders", "ann", "data", "db", ""}),
-    [](const testing::TestParamInfo<HomeRow>& info) { return info.param.name; });
+    byName);
 
 // The home folder that stands in for an unset HOME, and the folder whose marker makes a
 // portable copy, come from the system.

@@ -301,6 +301,8 @@ TEST_F(SafeOutput, TheNewFileIsNeverMoreOpenThanItsSourceTheUmaskOrWhatItReplace
 // group destroyed without a flush leaves the folder as it was.
 TEST_F(SafeOutput, AGroupPublishesEachOutputOnlyOnceItIsOnDisk) {
     using enum OutputCall;
+    constexpr int kMax = int(OutputGroup::kMaxFiles);
+    constexpr auto kLarge = qsizetype(OutputGroup::kLargeFile);
     const struct {
         const char* what;
         int files = 5;
@@ -317,24 +319,14 @@ TEST_F(SafeOutput, AGroupPublishesEachOutputOnlyOnceItIsOnDisk) {
         bool unflushed = false; // every output published, and each one reported unconfirmed
     } rows[] = {
         {.what = "the file system's flush fails", .call = FlushAll, .nth = 1},
-        {.what = "then the third's flush",
-         .call = Flush,
-         .nth = 3,
-         .syncfsFails = true,
-         .failing = 2},
+        {.what = "both flushes fail", .call = Flush, .nth = 3, .syncfsFails = true, .failing = 2},
         {.what = "the second link fails", .call = Link, .nth = 2, .failing = 1},
         {.what = "a rename fails", .unnamed = false, .call = Rename, .nth = 5, .failing = 4},
         {.what = "an output appears", .appearsAt = 3, .failing = 3, .failure = Kind::OutputExists},
         {.what = "destroyed without a flush", .flush = false},
         {.what = "the folder's flush fails", .call = FolderFlush, .nth = 1, .unflushed = true},
-        {.what = "a full group flushes by itself",
-         .files = int(OutputGroup::kMaxFiles) + 1,
-         .size = 100,
-         .doneBeforeFlush = int(OutputGroup::kMaxFiles)},
-        {.what = "large outputs go at once",
-         .files = 2,
-         .size = qsizetype(OutputGroup::kLargeFile),
-         .doneBeforeFlush = 2},
+        {.what = "a full group flushes", .files = kMax + 1, .size = 100, .doneBeforeFlush = kMax},
+        {.what = "large outputs go at once", .files = 2, .size = kLarge, .doneBeforeFlush = 2},
     };
     const QTemporaryDir inputs;
     for (const auto& row : rows) {
