@@ -26,6 +26,7 @@ protected:
 // whether the output exists or not. Each job's source is added first, then the jobs are checked
 // in order, each output claimed once it passes.
 TEST_F(RunChecksTest, OutputsMeetSourcesAndEachOtherHoweverSpelled) {
+    using enum RunChecks::Clash;
     struct Job {
         const char* source; // empty: a stream
         const char* output;
@@ -36,21 +37,17 @@ TEST_F(RunChecksTest, OutputsMeetSourcesAndEachOtherHoweverSpelled) {
         std::vector<Job> jobs;
     } rows[] = {
         {"new outputs through a linked folder",
-         {{"real/x.txt", "real/o.txt", Clash::None},
-          {"real/y.txt", "alias/o.txt", Clash::OutputRepeated}}},
+         {{"real/x.txt", "real/o.txt", None}, {"real/y.txt", "alias/o.txt", OutputRepeated}}},
         {"new outputs through ..",
-         {{"real/x.txt", "real/sub/../o.txt", Clash::None},
-          {"real/y.txt", "real/o.txt", Clash::OutputRepeated}}},
-        {"own source through a linked folder",
-         {{"real/x.txt", "alias/x.txt", Clash::OutputIsSource}}},
+         {{"real/x.txt", "real/sub/../o.txt", None}, {"real/y.txt", "real/o.txt", OutputRepeated}}},
+        {"own source through a linked folder", {{"real/x.txt", "alias/x.txt", OutputIsSource}}},
         {"another source through a link",
-         {{"real/x.txt", "real/to-y", Clash::OutputIsInput},
-          {"real/y.txt", "real/y_l.txt", Clash::None}}},
+         {{"real/x.txt", "real/to-y", OutputIsInput}, {"real/y.txt", "real/y_l.txt", None}}},
         {"another source that has gone",
-         {{"real/x.txt", "alias/gone.txt", Clash::OutputIsInput},
-          {"real/gone.txt", "real/g_l.txt", Clash::None}}},
+         {{"real/x.txt", "alias/gone.txt", OutputIsInput},
+          {"real/gone.txt", "real/g_l.txt", None}}},
         {"a stream source",
-         {{"", "alias/y.txt", Clash::OutputIsInput}, {"real/y.txt", "real/y_l.txt", Clash::None}}},
+         {{"", "alias/y.txt", OutputIsInput}, {"real/y.txt", "real/y_l.txt", None}}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);

@@ -153,23 +153,23 @@ TEST_F(TransformFile, FailuresLeaveNothingBehind) {
     ASSERT_EQ(::link(qPrintable(src), qPrintable(path("hard.bin"))), 0);
     const auto before = state();
     const auto openFiles = [] { return QDir("/proc/self/fd").entryList(QDir::System).size(); };
+    using enum EngineError::Kind;
     const struct {
         const char* what;
         std::function<void()> run;
         Kind kind;
         bool started = false;
     } cases[] = {
-        {"link to the source", [&] { RndCrypt(src, path("link.bin"), "pw"); }, Kind::SameFile},
-        {"hard link", [&] { RndCrypt(src, path("hard.bin"), "pw"); }, Kind::SameFile},
+        {"link to the source", [&] { RndCrypt(src, path("link.bin"), "pw"); }, SameFile},
+        {"hard link", [&] { RndCrypt(src, path("hard.bin"), "pw"); }, SameFile},
         {"read fails midway", [&] { RndCrypt("/proc/self/mem", old, "pw", {}, Replace::Existing); },
-         Kind::Read, true},
-        {"stepped: no password", [&] { SteppedTransform(missing, out, ""); }, Kind::EmptyPassword},
+         Read, true},
+        {"stepped: no password", [&] { SteppedTransform(missing, out, ""); }, EmptyPassword},
         {"copy: missing folder", [&] { SteppedTransformFromCopy(src, path("no/1"), out, "pw"); },
-         Kind::Write},
-        {"copy: onto the input", [&] { SteppedTransformFromCopy(src, src, out, "pw"); },
-         Kind::SameFile},
+         Write},
+        {"copy: onto the input", [&] { SteppedTransformFromCopy(src, src, out, "pw"); }, SameFile},
         {"copy: output onto it", [&] { SteppedTransformFromCopy(src, copy, copy, "pw"); },
-         Kind::SameFile},
+         SameFile},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
