@@ -3,7 +3,6 @@
 #include "engine/AtomicOutput.h"
 #include "engine/DescriptorPath.h"
 #include "engine/FileName.h"
-#include "engine/RndCrypt.h"
 #include "tests/support/EngineTest.h"
 #include "tests/support/OutputFaults.h"
 
@@ -77,20 +76,6 @@ TEST(DescriptorPath, NamesOfOpenStreamsAreNeverReplaced) {
         }
     }
     EXPECT_EQ(QFile::symLinkTarget(link), "/dev/stdout");
-}
-
-// A file system without folder flushes (EINVAL) is no fault: the run succeeds. (Any other failure
-// of the folder's flush is reported; see the output tests.)
-TEST(AtomicOutput, AFileSystemWithoutFolderFlushesIsNoFault) {
-    QTemporaryDir dir;
-    const QString source = dir.filePath("source.txt"), output = dir.filePath("out.bin");
-    QFile file(source);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("content") == 7 && file.flush());
-    OutputFaults faults;
-    faults.failAt(OutputCall::FolderFlush, 1, EINVAL);
-    EXPECT_EQ(failureOf([&] { RndCrypt(source, output, "pw"); }), std::nullopt);
-    EXPECT_EQ(faults.uses(OutputCall::FolderFlush), 1);
-    EXPECT_EQ(transformed(LoadFileToString(output), "pw"), "content");
 }
 
 // Where the file system has no unnamed temporary files, every signal that ends the process
