@@ -35,9 +35,10 @@ struct DiskRow {
 class ListOnDisk : public FileFixture, public testing::WithParamInterface<DiskRow> {};
 
 // A portable copy keeps its list beside it and reads no other; a marker that is a folder makes
-// no portable copy. Nothing new appears beside a program whose list is kept elsewhere, and the
-// save folder can be made. An installed copy in a folder the user can write (~/.local/bin) is still
-// an installed copy: a list beside it is not the user's list.
+// no portable copy, and a list beside a copy that is not portable is not its list. Nothing new
+// appears beside a program whose list is kept elsewhere, and the save folder can be made. An
+// installed copy in a folder the user can write (~/.local/bin) is still an installed copy: a list
+// beside it is not the user's list.
 TEST_P(ListOnDisk, ReadsAndSaves) {
     const DiskRow& row = GetParam();
     const QString program = path("bin");
@@ -76,7 +77,6 @@ using enum Where;
 using enum Marker;
 const DiskRow kDiskRows[] = {
     {.name = "Portable", .marker = File, .lists = {Own, Config}, .read = Beside, .save = Beside},
-    {.name = "InstalledIgnoresAListBesideIt", .lists = {Beside}, .read = Own, .save = Own},
     {.name = "MarkerFolder", .marker = Folder, .lists = {Beside}, .read = Own, .save = Own},
     {.name = "MissingProgramFolder", .programFolderMissing = true, .read = Own, .save = Own},
     {.name = "DataFolder", .lists = {Data}, .read = Data, .save = Own},
@@ -121,7 +121,6 @@ INSTANTIATE_TEST_SUITE_P(
         HomeRow{"DataHomeWithoutAnyHome", {}, "/no/data", "", "/no/data"},
         HomeRow{"RelativeDataHomeIgnored", "/no/ann", "data", "/no/db", "/no/ann/.local/share"},
         HomeRow{"UnsetHomeFromTheUserDatabase", {}, {}, "/no/db", "/no/db/.local/share"},
-        HomeRow{"EmptyHomeFromTheUserDatabase", "", "", "/no/db", "/no/db/.local/share"},
         HomeRow{"RelativeHomeFromTheUserDatabase", "ann", {}, "/no/db/", "/no/db/.local/share"},
         HomeRow{"RootAsHome", "/", {}, "", "/.local/share"},
         HomeRow{"OnlyRelativeFolders", "ann", "data", "db", ""}),
