@@ -32,6 +32,10 @@ struct DiskRow {
     Where read, save;
 };
 
+void PrintTo(const DiskRow& row, std::ostream* out) {
+    *out << row.name;
+}
+
 class ListOnDisk : public FileFixture, public testing::WithParamInterface<DiskRow> {};
 
 // A portable copy keeps its list beside it and reads no other; a marker that is a folder makes
@@ -95,6 +99,10 @@ struct HomeRow {
     QString databaseHome;
     QString saveFolder; // the folder that holds Kelvane/bookmarked.txt; empty: nowhere to save
 };
+
+void PrintTo(const HomeRow& row, std::ostream* out) {
+    *out << row.name;
+}
 
 class UsersList : public testing::TestWithParam<HomeRow> {};
 
