@@ -3,11 +3,7 @@
 #include "core/BatchPlan.h"
 #include "core/PathResolver.h"
 
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
-
-#include <gtest/gtest.h>
+#include "tests/support/EngineTest.h"
 
 namespace kelvane::test {
 namespace {
@@ -15,71 +11,59 @@ namespace {
 using Clash = RunChecks::Clash;
 
 // Files real/x.txt and real/y.txt, a linked folder alias -> real, a link real/to-y -> y.txt.
-class RunChecksTest : public ::testing::Test {
+class RunChecksTest : public FileFixture {
 protected:
     void SetUp() override {
-        QDir().mkpath(dir.filePath("real/sub"));
-        for (const char* name : {"real/x.txt", "real/y.txt"}) {
-            QFile file(dir.filePath(name));
-            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        }
-        ASSERT_TRUE(QFile::link(dir.filePath("real"), dir.filePath("alias")));
-        ASSERT_TRUE(QFile::link(dir.filePath("real/y.txt"), dir.filePath("real/to-y")));
+        QDir().mkpath(path("real/sub"));
+        write("real/x.txt", {});
+        write("real/y.txt", {});
+        ASSERT_TRUE(QFile::link(path("real"), path("alias")));
+        ASSERT_TRUE(QFile::link(path("real/y.txt"), path("real/to-y")));
     }
-
-    QString path(const QString& relative) const { return dir.filePath(relative); }
-
-    QTemporaryDir dir;
 };
 
 // Paths meet however they are spelled: through a linked folder, "..", or a link to the file,
-// whether the output exists or not.
+// whether the output exists or not. Each job's source is added first, then the jobs are checked
+// in order, each output claimed once it passes.
 TEST_F(RunChecksTest, OutputsMeetSourcesAndEachOtherHoweverSpelled) {
+    using enum RunChecks::Clash;
+    struct Job {
+        const char* source; // empty: a stream
+        const char* output;
+        Clash clash;
+    };
     const struct {
         const char* name;
-        QStringList jobs; // "source>output", in run order
-        QList<Clash> clashes;
+        std::vector<Job> jobs;
     } rows[] = {
-        {"apart",
-         {"real/x.txt>real/x_l.txt", "real/y.txt>real/y_l.txt"},
-         {Clash::None, Clash::None}},
         {"new outputs through a linked folder",
-         {"real/x.txt>real/o.txt", "real/y.txt>alias/o.txt"},
-         {Clash::None, Clash::OutputRepeated}},
+         {{"real/x.txt", "real/o.txt", None}, {"real/y.txt", "alias/o.txt", OutputRepeated}}},
         {"new outputs through ..",
-         {"real/x.txt>real/sub/../o.txt", "real/y.txt>real/o.txt"},
-         {Clash::None, Clash::OutputRepeated}},
-        {"own source through a linked folder", {"real/x.txt>alias/x.txt"}, {Clash::OutputIsSource}},
+         {{"real/x.txt", "real/sub/../o.txt", None}, {"real/y.txt", "real/o.txt", OutputRepeated}}},
+        {"own source through a linked folder", {{"real/x.txt", "alias/x.txt", OutputIsSource}}},
         {"another source through a link",
-         {"real/x.txt>real/to-y", "real/y.txt>real/y_l.txt"},
-         {Clash::OutputIsInput, Clash::None}},
+         {{"real/x.txt", "real/to-y", OutputIsInput}, {"real/y.txt", "real/y_l.txt", None}}},
         {"another source that has gone",
-         {"real/x.txt>alias/gone.txt", "real/gone.txt>real/g_l.txt"},
-         {Clash::OutputIsInput, Clash::None}},
+         {{"real/x.txt", "alias/gone.txt", OutputIsInput},
+          {"real/gone.txt", "real/g_l.txt", None}}},
         {"a stream source",
-         {">alias/y.txt", "real/y.txt>real/y_l.txt"},
-         {Clash::OutputIsInput, Clash::None}},
+         {{"", "alias/y.txt", OutputIsInput}, {"real/y.txt", "real/y_l.txt", None}}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         PathResolver resolver;
         RunChecks checks(resolver);
-        QList<QStringList> jobs;
-        for (const QString& job : row.jobs) {
-            QStringList paths = job.split('>');
-            paths[0] = paths[0].isEmpty() ? QString() : path(paths[0]);
-            paths[1] = path(paths[1]);
-            checks.addSource(paths[0]);
-            jobs.append(paths);
+        const auto full = [&](const char* name) { return *name ? path(name) : QString(); };
+        for (const Job& job : row.jobs) {
+            checks.addSource(full(job.source));
         }
-        QList<Clash> clashes;
-        for (const QStringList& job : jobs) {
-            clashes.append(checks.check(job[0], job[1]));
-            if (clashes.last() == Clash::None) {
-                checks.claim(job[1]);
+        for (const Job& job : row.jobs) {
+            SCOPED_TRACE(job.output);
+            EXPECT_EQ(checks.check(full(job.source), path(job.output)), job.clash);
+            if (job.clash == Clash::None) {
+                checks.claim(path(job.output));
             }
         }
-        EXPECT_EQ(clashes, row.clashes);
     }
 }
 
@@ -88,9 +72,7 @@ TEST_F(RunChecksTest, PlanCallsTheSystemInProportionToItsEntries) {
     const auto callsFor = [this](int count) {
         QStringList entries;
         for (int i = 0; i < count; ++i) {
-            const QString source = path(QStringLiteral("real/s%1.txt").arg(i));
-            QFile file(source);
-            EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+            const QString source = write(QStringLiteral("real/s%1.txt").arg(i), {});
             entries.append(source + '=' + path(QStringLiteral("alias/s%1_locked.txt").arg(i)));
         }
         PathResolver resolver;

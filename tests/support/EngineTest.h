@@ -17,7 +17,6 @@
 
 #include <algorithm>
 #include <optional>
-#include <vector>
 
 namespace kelvane::test {
 
@@ -102,30 +101,6 @@ inline std::span<std::uint8_t> bytes(QByteArray& data) {
 inline QByteArray transformed(QByteArray content, const QString& password) {
     RndCryptBuffer(bytes(content), passwordCodes(password));
     return content;
-}
-
-// The password text whose codes are `codes`.
-inline QString textFor(const QByteArray& codes) {
-    std::u32string text;
-    for (const char code : codes) {
-        text += charForCode(static_cast<unsigned char>(code));
-    }
-    return QString::fromStdU32String(text);
-}
-
-// The rows of a tab-separated file in the test data folder, comment lines left out. A missing
-// or empty file fails the test.
-inline std::vector<QList<QByteArray>> readTable(const char* name) {
-    QFile file(QStringLiteral(KELVANE_TEST_DATA "/") + QLatin1String(name));
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly | QIODevice::Text)) << name;
-    std::vector<QList<QByteArray>> rows;
-    for (const QByteArray& line : file.readAll().split('\n')) {
-        if (!line.isEmpty() && !line.startsWith('#')) {
-            rows.push_back(line.split('\t'));
-        }
-    }
-    EXPECT_FALSE(rows.empty()) << name;
-    return rows;
 }
 
 } // namespace kelvane::test
