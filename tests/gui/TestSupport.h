@@ -21,20 +21,14 @@
 
 #include <QApplication>
 #include <QDirIterator>
-#include <QDropEvent>
-#include <QFile>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMap>
 #include <QMimeData>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-
-#include <memory>
 
 namespace kelvane::test {
 
@@ -135,14 +129,6 @@ private:
     QTemporaryDir m_configDirs;
     QByteArray m_dataHomeBefore;
     QByteArray m_configDirsBefore;
-};
-
-// The main window after start-up, in a fresh program folder.
-struct StartedWindow {
-    StartedWindow() { window.Form_Load(); }
-    ProgramFolder program;
-    frmMain window;
-    MainControls& c = window.controls();
 };
 
 using Files = QMap<QString, QByteArray>;
