@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "tests/gui/TestSupport.h"
 
-#include "core/BookmarkListLocation.h"
-
 #include <QProcess>
 
 namespace kelvane::test {
@@ -302,8 +300,7 @@ private slots:
             for (const Written& written : row.written) {
                 expected[written.output] = transformed(expected[written.source], row.password);
             }
-            const QStringList& entries = row.list;
-            w.restartWithList(entries);
+            w.restartWithList(row.list);
             w.activate(); // the lists are re-read now, not during the run
             w.mode(2);
             QTimer meanwhile;
@@ -332,10 +329,10 @@ private slots:
             QVERIFY2(w.files() == expected, qPrintable(shown.last().prompt));
             QCOMPARE(atMessages, QStringList(shown.size(), ""));
             QCOMPARE(itemTexts(*w.c().File1), QDir(w.data.path()).entryList(QDir::Files));
-            QCOMPARE(w.items(), entries);
+            QCOMPARE(w.items(), row.list);
             // After a run the selection has gone down the whole list.
             QVERIFY(!shown.last().prompt.startsWith("Done") ||
-                    w.c().List1->currentRow() == entries.size() - 1);
+                    w.c().List1->currentRow() == row.list.size() - 1);
             QVERIFY(w.ready());
         }
     }

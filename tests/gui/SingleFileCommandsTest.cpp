@@ -25,7 +25,6 @@ private slots:
         QTest::addRow("lock to unlock") << 0 << 1 << false << false;
         QTest::addRow("unlock to bookmarks") << 1 << 2 << false << false;
         QTest::addRow("bookmarks to lock, frame button") << 2 << 0 << true << true;
-        QTest::addRow("bookmarks to unlock, frame button") << 2 << 1 << true << false;
         QTest::addRow("lock to bookmarks, frame button") << 0 << 2 << true << true;
         QTest::addRow("unlock again") << 1 << 1 << false << false;
     }

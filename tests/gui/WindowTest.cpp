@@ -120,6 +120,7 @@ private slots:
             QTRY_COMPARE(w.window->size(), size);
             w.window->scroller().horizontal().setValue(0);
             w.window->scroller().vertical().setValue(0);
+            // The frame follows the outer size (in twips) less the margins around it.
             const QSize frame = w.window->frameGeometry().size() - size;
             const QSize outer = (size.expandedTo(form) + frame) * 15;
             QTRY_COMPARE(
