@@ -8,7 +8,6 @@ namespace kelvane::test {
 namespace {
 
 const Box kAdded{"Action", vbInformation, "Done. File added to bookmarks."};
-const Box kConfirm{"Remove Bookmarks", vbYesNo + vbQuestion, "Confirm action?"};
 
 // The two captions as the browser and the name dialog leave them, then "Add File to
 // Bookmarked Files".
@@ -38,7 +37,6 @@ private slots:
         const Box refused{"Action", vbInformation,
                           "A path that contains \"=\" cannot be bookmarked. Please choose another "
                           "file or output name."};
-        const Box noSelection{"Ooops", vbInformation, "Please select an item."};
         struct Step {
             QString from, to;
             Box box;
@@ -82,7 +80,7 @@ private slots:
         writeBytes(w.listFile(), "stale\n");
         w.click(w.c().Label2);
         QCOMPARE(readBytes(w.listFile()), QByteArray());
-        QCOMPARE(messagesShown(), (Boxes{noSelection, kConfirm, kConfirm, kConfirm}));
+        QCOMPARE(messagesShown(), (Boxes{kNoSelection, kConfirm, kConfirm, kConfirm}));
         MessageBoxes::clear();
 
         for (const OutputCall call : {OutputCall::Write, OutputCall::Flush, OutputCall::Link}) {

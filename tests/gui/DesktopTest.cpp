@@ -198,9 +198,6 @@ private slots:
         const QImage unfocused = c.lblOpenFolder->grab().toImage();
         const auto listed = [&c] { return itemTexts(*c.File1).contains("new.txt"); };
         const auto lastBox = [] { return messagesShown().value(messagesShown().size() - 1); };
-        const Box help{"Info", vbInformation, frmMain::kHelpText};
-        const Box noSelection{"Ooops", vbInformation, "Please select an item."};
-        const Box confirm{"Remove Bookmarks", vbYesNo + vbQuestion, "Confirm action?"};
         const struct {
             QWidget* control;
             Qt::Key key;
@@ -210,11 +207,14 @@ private slots:
             {c.lblRefresh, Qt::Key_Space, listed},
             {c.lblOpenFolder, Qt::Key_Return,
              [&] { return launched == QStringList{w.data.path()}; }},
-            {c.Label1, Qt::Key_Enter, [&] { return lastBox() == help; }},
+            {c.Label1, Qt::Key_Enter,
+             [&] {
+                 return lastBox() == Box{"Info", vbInformation, frmMain::kHelpText};
+             }},
             {c.vButton[0], Qt::Key_Enter, [&] { return !c.vButton[0]->Collapsed(); }},
             {c.vButton[2], Qt::Key_Return, [&] { return c.frAutomated->isVisible(); }},
-            {c.lblRemoveSelectedItem, Qt::Key_Space, [&] { return lastBox() == noSelection; }},
-            {c.Label2, Qt::Key_Return, [&] { return lastBox() == confirm; }},
+            {c.lblRemoveSelectedItem, Qt::Key_Space, [&] { return lastBox() == kNoSelection; }},
+            {c.Label2, Qt::Key_Return, [&] { return lastBox() == kConfirm; }},
         };
         for (const auto& step : steps) {
             writeBytes(w.file("new.txt"), "n");

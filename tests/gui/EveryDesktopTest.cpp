@@ -105,7 +105,6 @@ private slots:
         QTest::addColumn<int>("key"); // 0: none
         QTest::addColumn<QString>("selected");
         QTest::addRow("focus alone") << 0 << "";
-        QTest::addRow("down arrow") << int(Qt::Key_Down) << "a.txt";
         QTest::addRow("space") << int(Qt::Key_Space) << "a.txt";
         QTest::addRow("enter") << int(Qt::Key_Return) << "a.txt";
         QTest::addRow("down arrow to a locked file") << int(Qt::Key_Down) << "a_locked.txt";

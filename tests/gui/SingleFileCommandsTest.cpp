@@ -68,7 +68,6 @@ private slots:
             QString path, output, caption;
         } rows[] = {{"d/report_locked.txt", "d/report_unlocked.txt", "Unlock File"},
                     {"d/a_LOCKED.txt", "d/a_LOCKED_locked.txt", "Lock File"},
-                    {"d/README.locked", "d/README_locked.locked", "Lock File"},
                     {"x_locked/a.txt", "x_locked/a_locked.txt", "Lock File"}};
         CommandWindow w;
         for (const auto& row : rows) {
