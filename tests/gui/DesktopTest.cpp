@@ -145,13 +145,18 @@ private slots:
         }
     }
 
-    // Open Folder says when no file manager starts: when the desktop's opener (a stand-in here)
-    // finds none and says so by its exit status, or when the opener is there but cannot start.
+    // Open Folder says when no file manager starts: when nothing could be started, when the
+    // desktop's opener (a stand-in here) finds none and says so by its exit status, or when the
+    // opener is there but cannot start.
     void openFolderSaysWhenItFails() {
         CommandWindow w;
         const Box noFileManager{"Error", vbExclamation,
                                 "No file manager could be started to open the folder " +
                                     w.data.path() + "."};
+        setFolderLauncherForTesting([](const QString&) { return false; });
+        w.click(w.c().lblOpenFolder);
+        QCOMPARE(messagesShown(), Boxes{noFileManager});
+        setFolderLauncherForTesting({});
         QTemporaryDir bin;
         const QByteArray path = qgetenv("PATH");
         const auto restorePath = qScopeGuard([&path] { qputenv("PATH", path); });
