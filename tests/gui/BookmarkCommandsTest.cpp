@@ -244,10 +244,12 @@ private slots:
              {some("1 of 5 files.\n\nSkipped:\n" + d + "a.txt" + bad + "\n" + d + "a.txt=" + bad +
               "\n=" + d + "a_locked.txt" + bad + "\n" + entry("a.txt", "x=" + d + "b.txt") + bad)},
              {{"c_locked.txt", "c.txt"}}},
-            {{entry("a.txt", "./a.txt"), entry("b.txt", "b_locked.txt"), entry("c.txt", "./b_locked.txt")},
+            {{entry("a.txt", "./a.txt"), entry("a.txt", "./b.txt"), entry("b.txt", "b_locked.txt"),
+              entry("c.txt", "./b_locked.txt"), entry("c.txt", "x.txt"), entry("x.txt", "x_locked.txt")},
              "pw", {}, 0,
-             {some("1 of 3 files.\n\nSkipped:\n" + d + "a.txt: the output is the source file "
-              "itself.\n" + d + "c.txt: an earlier bookmark writes the same output file.")},
+             {some("1 of 6 files.\n\nSkipped:\n" + d + "a.txt: the output is the source file itself.\n" +
+              d + "a.txt" + input + "\n" + d + "c.txt: an earlier bookmark writes the same output file.\n" +
+              d + "c.txt" + input + "\n" + d + "x.txt: source file not found.")},
              {{"b_locked.txt", "b.txt"}}},
             {{entry("a.txt", "missing/a_locked.txt"), entry("b.txt", "b_locked.txt"),
               entry("c.txt", "a.txt/c_locked.txt")}, "pw", {}, 0,
@@ -260,10 +262,6 @@ private slots:
              {ask("1 target file", "s"), some("3 of 4 files.\n\nSkipped:\n" + d + "gone.txt: "
               "source file not found.")},
              {{"a_locked.txt", "a.txt"}, {"b_locked.txt", "b.txt"}, {"c_locked.txt", "c.txt"}}},
-            {{entry("a.txt", "./b.txt"), entry("b.txt", "b_locked.txt"), entry("c.txt", "x.txt"),
-              entry("x.txt", "x_locked.txt")}, "pw", {}, 0,
-             {some("1 of 4 files.\n\nSkipped:\n" + d + "a.txt" + input + "\n" + d + "c.txt" + input +
-              "\n" + d + "x.txt: source file not found.")}, {{"b_locked.txt", "b.txt"}}},
             {{d + "a.txt=/dev/null", entry("b.txt", "b_locked.txt"), entry("c.txt", "."),
               "/=" + d + "d_locked.txt"}, "pw", {}, 0,
              {some("1 of 4 files.\n\nSkipped:\n" + d + "a.txt" + notFile + "\n" + d + "c.txt" +
