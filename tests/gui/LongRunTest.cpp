@@ -119,7 +119,6 @@ private slots:
         QTest::addColumn<bool>("batch");
         QTest::addColumn<bool>("byClose"); // else by Esc
         QTest::addColumn<int>("answer");
-        QTest::addRow("lock, Esc, No") << false << false << int(vbNo);
         QTest::addRow("lock, Esc, Yes") << false << false << int(vbYes);
         QTest::addRow("lock, close box, No") << false << true << int(vbNo);
         QTest::addRow("lock, close box, Yes") << false << true << int(vbYes);
