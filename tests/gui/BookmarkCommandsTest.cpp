@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "tests/gui/TestSupport.h"
 
-#include "core/BookmarkListLocation.h"
-
 #include <QProcess>
 
 namespace kelvane::test {
@@ -10,7 +8,6 @@ namespace kelvane::test {
 namespace {
 
 const Box kAdded{"Action", vbInformation, "Done. File added to bookmarks."};
-const Box kConfirm{"Remove Bookmarks", vbYesNo + vbQuestion, "Confirm action?"};
 
 // The two captions as the browser and the name dialog leave them, then "Add File to
 // Bookmarked Files".
@@ -40,7 +37,6 @@ private slots:
         const Box refused{"Action", vbInformation,
                           "A path that contains \"=\" cannot be bookmarked. Please choose another "
                           "file or output name."};
-        const Box noSelection{"Ooops", vbInformation, "Please select an item."};
         struct Step {
             QString from, to;
             Box box;
@@ -71,8 +67,6 @@ private slots:
         // Another program adds an entry meanwhile: each change keeps it.
         const QString other("/d/o.txt=/d/o_locked.txt");
         writeBytes(w.listFile(), listBytes(items + QStringList{other}));
-        w.click(w.c().lblRemoveSelectedItem); // nothing selected: nothing saved
-        QCOMPARE(readBytes(w.listFile()), listBytes(items + QStringList{other}));
         w.c().List1->setCurrentRow(1);
         w.click(w.c().lblRemoveSelectedItem);
         const QStringList left{items[0], items[2], items[3], other};
@@ -86,7 +80,7 @@ private slots:
         writeBytes(w.listFile(), "stale\n");
         w.click(w.c().Label2);
         QCOMPARE(readBytes(w.listFile()), QByteArray());
-        QCOMPARE(messagesShown(), (Boxes{noSelection, noSelection, kConfirm, kConfirm, kConfirm}));
+        QCOMPARE(messagesShown(), (Boxes{kNoSelection, kConfirm, kConfirm, kConfirm}));
         MessageBoxes::clear();
 
         for (const OutputCall call : {OutputCall::Write, OutputCall::Flush, OutputCall::Link}) {
@@ -111,78 +105,50 @@ private slots:
         QCOMPARE(readBytes(w.listFile()), QByteArray());
     }
 
-    // Another window or the command line changes the list while the window is open: the window
-    // shows each change without being asked, or at once on F5, its selection staying on its
-    // entry, and its own next change keeps every change made elsewhere.
+    // The command line changes the list while the window is open: the window shows each change
+    // without being asked, or at once on F5, its selection staying on its entry, and its own next
+    // change keeps every change made elsewhere.
+    void sharedList_data() {
+        QTest::addColumn<bool>("refresh"); // F5 rather than waiting for the window to notice
+        QTest::addRow("noticed") << false;
+        QTest::addRow("F5") << true;
+    }
     void sharedList() {
-        enum class Other { Window, CommandLine };
-        const struct {
-            const char* name;
-            Other other;
-            bool refresh; // F5 rather than waiting for the window to notice
-        } rows[] = {{"another window", Other::Window, false},
-                    {"the command line", Other::CommandLine, false},
-                    {"the command line, then F5", Other::CommandLine, true}};
+        QFETCH(bool, refresh);
         const auto entry = [](const char* name) {
             return QStringLiteral("/d/%1.txt=/d/%1_locked.txt").arg(name);
         };
-        for (const auto& row : rows) {
-            CommandWindow w;
-            const QString cli = w.program.file("kelvane-cli");
-            QVERIFY(QFile::copy(KELVANE_CLI_PATH, cli));
-            std::unique_ptr<frmMain> second;
-            if (row.other == Other::Window) {
-                second = std::make_unique<frmMain>();
-                attachCommandSets(*second);
-                second->Form_Load();
+        CommandWindow w;
+        const QString cli = w.program.file("kelvane-cli");
+        QVERIFY(QFile::copy(KELVANE_CLI_PATH, cli));
+        // Adds or removes the bookmark of /d/<name>.txt.
+        const auto elsewhere = [&](const char* command, const char* name) {
+            QProcess process;
+            process.start(cli, {"bookmarks", command, "/d/" + QString(name) + ".txt"});
+            QVERIFY(process.waitForFinished(20000));
+            QCOMPARE(process.exitCode(), 0);
+        };
+        const auto shows = [&](const QStringList& items) {
+            if (refresh) {
+                QTest::keyClick(w.window.get(), Qt::Key_F5);
+                QCOMPARE(w.items(), items);
+            } else {
+                QTRY_COMPARE(w.items(), items);
             }
-            // The other program adds or removes the bookmark of /d/<name>.txt.
-            const auto elsewhere = [&](const char* command, const char* name) {
-                if (second) {
-                    MainControls& c = second->controls();
-                    QTest::mouseClick(c.lblLockFile[0], Qt::LeftButton);
-                    c.lblFileFrom->setText(entry(name).section('=', 0, 0));
-                    c.lblFileTo->setText(entry(name).section('=', 1));
-                    if (QString(command) == "add") {
-                        QTest::mouseClick(c.cmdAddToAutomated, Qt::LeftButton);
-                    } else {
-                        const auto found = c.List1->findItems(entry(name), Qt::MatchExactly);
-                        c.List1->setCurrentRow(found.isEmpty() ? -1 : c.List1->row(found[0]));
-                        QTest::mouseClick(c.lblRemoveSelectedItem, Qt::LeftButton);
-                    }
-                    return;
-                }
-                QProcess process;
-                process.start(cli, {"bookmarks", command, "/d/" + QString(name) + ".txt"});
-                QVERIFY(process.waitForFinished(20000));
-                QCOMPARE(process.exitCode(), 0);
-            };
-            const auto shows = [&](const QStringList& items) {
-                if (row.refresh) {
-                    QTest::keyClick(w.window.get(), Qt::Key_F5);
-                    QCOMPARE(w.items(), items);
-                } else {
-                    QTRY_COMPARE(w.items(), items);
-                }
-            };
-            w.activate(); // for F5
-            bookmark(w, "/d/a.txt", "/d/a_locked.txt");
-            bookmark(w, "/d/b.txt", "/d/b_locked.txt");
-            w.mode(2);
-            w.c().List1->setCurrentRow(1);
-            elsewhere("add", "c");
-            shows({entry("a"), entry("b"), entry("c")});
-            QCOMPARE(w.c().List1->currentItem()->text(), entry("b"));
-            elsewhere("remove", "a");
-            shows({entry("b"), entry("c")});
-            QCOMPARE(w.c().List1->currentItem()->text(), entry("b"));
-            QVERIFY(w.c().List1->currentItem()->isSelected());
-            bookmark(w, "/d/d.txt", "/d/d_locked.txt");
-            QCOMPARE(readBytes(w.listFile()), listBytes({entry("b"), entry("c"), entry("d")}));
-            if (second) {
-                QTRY_COMPARE(itemTexts(*second->controls().List1), w.items());
-            }
-        }
+        };
+        w.activate(); // for F5
+        bookmark(w, "/d/a.txt", "/d/a_locked.txt");
+        bookmark(w, "/d/b.txt", "/d/b_locked.txt");
+        w.mode(2);
+        w.c().List1->setCurrentRow(1);
+        elsewhere("add", "c");
+        shows({entry("a"), entry("b"), entry("c")});
+        elsewhere("remove", "a");
+        shows({entry("b"), entry("c")});
+        QCOMPARE(w.c().List1->currentItem()->text(), entry("b"));
+        QVERIFY(w.c().List1->currentItem()->isSelected());
+        bookmark(w, "/d/d.txt", "/d/d_locked.txt");
+        QCOMPARE(readBytes(w.listFile()), listBytes({entry("b"), entry("c"), entry("d")}));
         MessageBoxes::clear();
     }
 
@@ -278,10 +244,12 @@ private slots:
              {some("1 of 5 files.\n\nSkipped:\n" + d + "a.txt" + bad + "\n" + d + "a.txt=" + bad +
               "\n=" + d + "a_locked.txt" + bad + "\n" + entry("a.txt", "x=" + d + "b.txt") + bad)},
              {{"c_locked.txt", "c.txt"}}},
-            {{entry("a.txt", "./a.txt"), entry("b.txt", "b_locked.txt"), entry("c.txt", "./b_locked.txt")},
+            {{entry("a.txt", "./a.txt"), entry("a.txt", "./b.txt"), entry("b.txt", "b_locked.txt"),
+              entry("c.txt", "./b_locked.txt"), entry("c.txt", "x.txt"), entry("x.txt", "x_locked.txt")},
              "pw", {}, 0,
-             {some("1 of 3 files.\n\nSkipped:\n" + d + "a.txt: the output is the source file "
-              "itself.\n" + d + "c.txt: an earlier bookmark writes the same output file.")},
+             {some("1 of 6 files.\n\nSkipped:\n" + d + "a.txt: the output is the source file itself.\n" +
+              d + "a.txt" + input + "\n" + d + "c.txt: an earlier bookmark writes the same output file.\n" +
+              d + "c.txt" + input + "\n" + d + "x.txt: source file not found.")},
              {{"b_locked.txt", "b.txt"}}},
             {{entry("a.txt", "missing/a_locked.txt"), entry("b.txt", "b_locked.txt"),
               entry("c.txt", "a.txt/c_locked.txt")}, "pw", {}, 0,
@@ -294,13 +262,6 @@ private slots:
              {ask("1 target file", "s"), some("3 of 4 files.\n\nSkipped:\n" + d + "gone.txt: "
               "source file not found.")},
              {{"a_locked.txt", "a.txt"}, {"b_locked.txt", "b.txt"}, {"c_locked.txt", "c.txt"}}},
-            {{entry("a.txt", "./b.txt"), entry("b.txt", "b_locked.txt"), entry("c.txt", "x.txt"),
-              entry("x.txt", "x_locked.txt")}, "pw", {}, 0,
-             {some("1 of 4 files.\n\nSkipped:\n" + d + "a.txt" + input + "\n" + d + "c.txt" + input +
-              "\n" + d + "x.txt: source file not found.")}, {{"b_locked.txt", "b.txt"}}},
-            {{entry("a.txt", "b.txt"), entry("b.txt", "a.txt")}, "pw", {}, 0,
-             {some("0 of 2 files.\n\nSkipped:\n" + d + "a.txt" + input + "\n" + d + "b.txt" + input)},
-             {}},
             {{d + "a.txt=/dev/null", entry("b.txt", "b_locked.txt"), entry("c.txt", "."),
               "/=" + d + "d_locked.txt"}, "pw", {}, 0,
              {some("1 of 4 files.\n\nSkipped:\n" + d + "a.txt" + notFile + "\n" + d + "c.txt" +
@@ -335,8 +296,7 @@ private slots:
             for (const Written& written : row.written) {
                 expected[written.output] = transformed(expected[written.source], row.password);
             }
-            const QStringList& entries = row.list;
-            w.restartWithList(entries);
+            w.restartWithList(row.list);
             w.activate(); // the lists are re-read now, not during the run
             w.mode(2);
             QTimer meanwhile;
@@ -365,10 +325,10 @@ private slots:
             QVERIFY2(w.files() == expected, qPrintable(shown.last().prompt));
             QCOMPARE(atMessages, QStringList(shown.size(), ""));
             QCOMPARE(itemTexts(*w.c().File1), QDir(w.data.path()).entryList(QDir::Files));
-            QCOMPARE(w.items(), entries);
+            QCOMPARE(w.items(), row.list);
             // After a run the selection has gone down the whole list.
             QVERIFY(!shown.last().prompt.startsWith("Done") ||
-                    w.c().List1->currentRow() == entries.size() - 1);
+                    w.c().List1->currentRow() == row.list.size() - 1);
             QVERIFY(w.ready());
         }
     }

@@ -102,41 +102,46 @@ private slots:
     // A folder opens in the lists; what the file list cannot show, or what is not there, is
     // explained; the window's paths stay as they were.
     void openingWhatCannotBeSelected() {
-        // clang-format off
-        const std::tuple<Route, const char*, const char*, const char*> rows[] = {
-            // how, what, the folder the lists show then, the message
-            {Drop, "sub", "sub", ""},
-            {Argument, "sub/", "sub", ""},
-            {Argument, "sub/.hidden.txt", "sub", "<d>/sub/.hidden.txt is a hidden file. The file "
-             "list does not show hidden files, so it cannot be selected here."},
-            {Drop, "sub/pipe", "sub", "<d>/sub/pipe is not a regular file (it is a device, pipe or "
-             "socket), so it cannot be locked or unlocked."},
-            {Argument, "sub/gone.txt", "", "<d>/sub/gone.txt is a link to a file that does not exist."},
-            {Argument, "missing.txt", "", "<d>/missing.txt does not exist."},
-            {Argument, "sub/bad\xff.txt", "", "The name of <d>/sub/bad\xef\xbf\xbd.txt cannot be shown "
-             "in the file list, so it cannot be selected here."},
-            {DropTwo, "sub/a.txt", "", "Please drop one file at a time."},
+        CommandWindow w;
+        w.write("sub/a.txt", "a");
+        w.write("sub/.hidden.txt", "h");
+        QVERIFY(mkfifo(qPrintable(w.file("sub/pipe")), 0600) == 0);
+        QVERIFY(QFile::link(w.file("sub/nowhere.txt"), w.file("sub/gone.txt")));
+        const QByteArray bad = QFile::encodeName(w.file("sub/bad")) + "\xff.txt";
+        const int fd = ::open(bad.constData(), O_CREAT | O_WRONLY, 0600);
+        QVERIFY(fd >= 0 && ::close(fd) == 0);
+        const auto removeBad = qScopeGuard([&bad] { ::unlink(bad.constData()); });
+        const struct {
+            Route route;
+            QString path;
+            QString shown; // the folder the lists show then
+            QString message;
+        } rows[] = {
+            {Drop, w.file("sub"), w.file("sub"), ""},
+            {Argument, w.file("sub/"), w.file("sub"), ""},
+            {Argument, w.file("sub/.hidden.txt"), w.file("sub"),
+             w.file("sub/.hidden.txt") + " is a hidden file. The file list does not show hidden "
+                                         "files, so it cannot be selected here."},
+            {Drop, w.file("sub/pipe"), w.file("sub"),
+             w.file("sub/pipe") + " is not a regular file (it is a device, pipe or socket), so it "
+                                  "cannot be locked or unlocked."},
+            {Argument, w.file("sub/gone.txt"), w.data.path(),
+             w.file("sub/gone.txt") + " is a link to a file that does not exist."},
+            {Argument, w.file("missing.txt"), w.data.path(),
+             w.file("missing.txt") + " does not exist."},
+            {Argument, QFile::decodeName(bad), w.data.path(),
+             "The name of " + w.file("sub/bad\uFFFD.txt") +
+                 " cannot be shown in the file list, so it cannot be selected here."},
+            {DropTwo, w.file("sub/a.txt"), w.data.path(), "Please drop one file at a time."},
         };
-        // clang-format on
-        for (const auto& [route, path, shown, box] : rows) {
-            CommandWindow w;
-            w.write("sub/a.txt", "a");
-            w.write("sub/.hidden.txt", "h");
-            QVERIFY(mkfifo(qPrintable(w.file("sub/pipe")), 0600) == 0);
-            QVERIFY(QFile::link(w.file("sub/nowhere.txt"), w.file("sub/gone.txt")));
-            const QByteArray raw = QFile::encodeName(w.data.path()) + "/sub/bad\xff.txt";
-            const int fd = ::open(raw.constData(), O_CREAT | O_WRONLY, 0600);
-            QVERIFY(fd >= 0 && ::close(fd) == 0);
-            const auto removeRaw = qScopeGuard([&raw] { ::unlink(raw.constData()); });
-            hand(w, route, QFile::decodeName(QFile::encodeName(w.data.path()) + '/' + path));
-
+        for (const auto& row : rows) {
+            w.restart();
+            hand(w, row.route, row.path);
             QCOMPARE(messagesShown(),
-                     boxesIf(*box != 0,
-                             {"Error", vbInformation, QString(box).replace("<d>", w.data.path())}));
-            const QString folder = *shown == 0 ? w.data.path() : w.file(shown);
+                     boxesIf(!row.message.isEmpty(), {"Error", vbInformation, row.message}));
             QCOMPARE((QStringList{w.c().Dir1->Path(), w.c().File1->Path(), w.c().File1->FileName(),
                                   w.c().lblFileFrom->text(), w.c().lblFileTo->text()}),
-                     (QStringList{folder, folder, "", "", ""}));
+                     (QStringList{row.shown, row.shown, "", "", ""}));
         }
     }
 
@@ -198,27 +203,32 @@ private slots:
         const QImage unfocused = c.lblOpenFolder->grab().toImage();
         const auto listed = [&c] { return itemTexts(*c.File1).contains("new.txt"); };
         const auto lastBox = [] { return messagesShown().value(messagesShown().size() - 1); };
-        const Box help{"Info", vbInformation, frmMain::kHelpText};
-        const Box noSelection{"Ooops", vbInformation, "Please select an item."};
-        const Box confirm{"Remove Bookmarks", vbYesNo + vbQuestion, "Confirm action?"};
-        const std::tuple<QWidget*, Qt::Key, std::function<bool()>> steps[] = {
+        const struct {
+            QWidget* control;
+            Qt::Key key;
+            std::function<bool()> happened;
+        } steps[] = {
             {c.vButton[1], Qt::Key_Space, [&] { return !c.vButton[1]->Collapsed(); }},
             {c.lblRefresh, Qt::Key_Space, listed},
             {c.lblOpenFolder, Qt::Key_Return,
              [&] { return launched == QStringList{w.data.path()}; }},
-            {c.Label1, Qt::Key_Enter, [&] { return lastBox() == help; }},
+            {c.Label1, Qt::Key_Enter,
+             [&] {
+                 return lastBox() == Box{"Info", vbInformation, frmMain::kHelpText};
+             }},
             {c.vButton[0], Qt::Key_Enter, [&] { return !c.vButton[0]->Collapsed(); }},
             {c.vButton[2], Qt::Key_Return, [&] { return c.frAutomated->isVisible(); }},
-            {c.lblRemoveSelectedItem, Qt::Key_Space, [&] { return lastBox() == noSelection; }},
-            {c.Label2, Qt::Key_Return, [&] { return lastBox() == confirm; }},
+            {c.lblRemoveSelectedItem, Qt::Key_Space, [&] { return lastBox() == kNoSelection; }},
+            {c.Label2, Qt::Key_Return, [&] { return lastBox() == kConfirm; }},
         };
-        for (const auto& [control, key, happened] : steps) {
+        for (const auto& step : steps) {
             writeBytes(w.file("new.txt"), "n");
-            QVERIFY2(tabTo(w.window.get(), control), qPrintable(control->objectName()));
-            QVERIFY(control != c.lblOpenFolder || control->grab().toImage() != unfocused);
+            const QString name = step.control->objectName();
+            QVERIFY2(tabTo(w.window.get(), step.control), qPrintable(name));
+            QVERIFY(step.control != c.lblOpenFolder || step.control->grab().toImage() != unfocused);
             MessageBoxes::setNextAnswer(vbNo);
-            QTest::keyClick(control, key);
-            QVERIFY2(happened(), qPrintable(control->objectName()));
+            QTest::keyClick(step.control, step.key);
+            QVERIFY2(step.happened(), qPrintable(name));
         }
         QVERIFY(QFile::remove(w.file("new.txt")));
         QTest::keyClick(c.List1, Qt::Key_F5);

@@ -1,13 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "tests/gui/TestSupport.h"
 
-#include "engine/EngineError.h"
 #include "window/RunProgress.h"
 
 #include <QProgressBar>
-#include <QThread>
-
-#include <atomic>
 
 namespace kelvane::test {
 
@@ -51,33 +47,37 @@ private slots:
         run.begin();
         const YieldStep single = run.yieldStep();
         const YieldStep batch = run.yieldStep({2, 3, 1000, 4000});
-        // clang-format off
-        const std::tuple<qint64, qint64, bool, std::uint64_t, std::uint64_t, QString> rows[] = {
-            // now, time waited for an answer just before, in the batch, done, total, shown
-            {0, 0, false, 0, 4000, ""}, {900, 0, false, 1000, 4000, ""},
+        const struct {
+            qint64 now;
+            qint64 waited; // for an answer, just before
+            bool inBatch;  // as file 2 of 3
+            std::uint64_t done, total;
+            QString shown; // the title's figures and the bar's value
+        } rows[] = {
+            {900, 0, false, 1000, 4000, ""},
             {1000, 0, false, 1000, 4000, "25%, 3 s left | 250"},
             {1500, 0, false, 2000, 4000, "50%, 3 s left | 500"},
             {2000, 0, false, 2000, 4000, "50%, 2 s left | 500"},
-            {3000, 0, false, 3999, 4000, "99%, 1 s left | 999"}, {3500, 0, false, 4000, 4000, "100% | 1000"},
+            {3000, 0, false, 3999, 4000, "99%, 1 s left | 999"},
+            {3500, 0, false, 4000, 4000, "100% | 1000"},
             {5000, 0, true, 0, 1000, "25%, file 2 of 3, 15 s left | 250"},
             {20000, 0, true, 0, 1000, "25%, file 2 of 3, 1 min left | 250"},
             {125000, 60000, true, 1000, 1000, "50%, file 2 of 3, 1 min 5 s left | 500"},
             {3660000, 0, true, 1000, 1000, "50%, file 2 of 3, 1 h left | 500"},
             {5460000, 0, true, 1000, 1000, "50%, file 2 of 3, 1 h 30 min left | 500"},
         };
-        // clang-format on
-        for (const auto& [now, waited, inBatch, done, total, shown] : rows) {
-            progress.now = now - waited;
+        for (const auto& row : rows) {
+            progress.now = row.now - row.waited;
             w.window->progress().pause();
-            progress.now = now;
+            progress.now = row.now;
             w.window->progress().resume();
-            (inBatch ? batch : single)(done, total);
+            (row.inBatch ? batch : single)(row.done, row.total);
             const QString title = w.window->windowTitle();
             QCOMPARE(title == kTitle
                          ? QString()
                          : title.chopped(kTitle.size() + 3) + " | " + QString::number(bar.value()),
-                     shown);
-            QCOMPARE(bar.isVisible(), !shown.isEmpty());
+                     row.shown);
+            QCOMPARE(bar.isVisible(), !row.shown.isEmpty());
         }
         QCOMPARE(bar.parentWidget(), w.c().Picture1);
         QCOMPARE(bar.geometry().bottom(), w.c().Picture1->rect().bottom());
@@ -87,49 +87,8 @@ private slots:
         QVERIFY(!bar.isVisible());
     }
 
-    // The transform works on a thread of its own: the window's events go on while it works,
-    // without any yield letting them run, and what it throws reaches the command.
-    void theTransformRunsBesideTheWindow() {
-        const struct {
-            const char* name;
-            bool throws;
-        } rows[] = {{"ends", false}, {"throws", true}};
-        for (const auto& row : rows) {
-            CommandWindow w;
-            auto* run = new LongOperation(*w.window);
-            run->begin();
-            std::atomic<bool> windowRan = false;
-            QTimer::singleShot(0, w.window.get(), [&windowRan] { windowRan = true; });
-            QThread* worker = nullptr;
-            bool thrown = false;
-            QObject::connect(run, &LongOperation::finished, [&](const std::exception_ptr& failure) {
-                try {
-                    if (failure) {
-                        std::rethrow_exception(failure);
-                    }
-                } catch (const EngineError& error) {
-                    thrown = error.kind() == EngineError::Kind::Cancelled;
-                }
-            });
-            const bool throws = row.throws;
-            run->start([&worker, &windowRan, throws] {
-                worker = QThread::currentThread();
-                for (int waited = 0; !windowRan && waited < 5000; waited += 5) {
-                    QThread::msleep(5);
-                }
-                if (throws) {
-                    throw EngineError::cancelled();
-                }
-            });
-            w.waitForRun();
-            QVERIFY2(windowRan, row.name);
-            QVERIFY2(worker != QThread::currentThread(), row.name);
-            QCOMPARE(thrown, row.throws);
-        }
-    }
-
     // A real batch shows every fraction the engine reports, in order, for the whole batch
-    // ("file k of n" counts the list's entries, the skipped one too).
+    // ("file k of n" counts the list's entries, the skipped one too), before the window's title.
     void aBatchShowsEveryFraction() {
         DrivenProgress progress;
         CommandWindow w;
@@ -138,14 +97,14 @@ private slots:
         w.restartWithList({w.entry("a.bin", "a.locked"), w.entry("b.bin", "b.locked"),
                            w.entry("c.bin", "c.locked")});
         QStringList titles;
-        QObject::connect(w.window.get(), &QWidget::windowTitleChanged,
-                         [&titles](const QString& title) { titles << title; });
+        QObject::connect(
+            w.window.get(), &QWidget::windowTitleChanged,
+            [&titles](const QString& title) { titles << QString(title).remove(" - " + kTitle); });
         w.mode(2);
         w.run(true, "pw");
-        const QString shown = "0% 1;19% 1;39% 1;59% 1;59% 3;79% 3;99% 3;100% 3";
-        QCOMPARE(titles, shown.split(';').replaceInStrings(QRegularExpression(" (.)$"),
-                                                           ", file \\1 of 3 - " + kTitle)
-                             << kTitle);
+        QCOMPARE(titles, (QStringList{"0%, file 1 of 3", "19%, file 1 of 3", "39%, file 1 of 3",
+                                      "59%, file 1 of 3", "59%, file 3 of 3", "79%, file 3 of 3",
+                                      "99%, file 3 of 3", "100%, file 3 of 3", kTitle}));
         QVERIFY(w.ready() && !w.window->progress().bar().isVisible());
     }
 
@@ -160,117 +119,112 @@ private slots:
         QTest::addColumn<bool>("batch");
         QTest::addColumn<bool>("byClose"); // else by Esc
         QTest::addColumn<int>("answer");
-        QTest::addColumn<Boxes>("boxes"); // "<d>": the data folder
-        const Box replaceInBatch{"Please confirm", vbYesNo + vbQuestion,
-                                 "1 target file exists and will be replaced. Is this ok?"};
-        const Box stopped{"Stopped", vbInformation,
-                          "Stopped. The process was not completed and no new file was saved."};
-        const Box batchStopped{
-            "Stopped", vbInformation,
-            "Stopped. Process not complete.\n\nLocked 1 of 4 files.\n\nSkipped:\n<d>/gone.txt: "
-            "source file not found.\n\nStopped while it was being locked (no new file was "
-            "saved):\n<d>/b.txt\n\nNot started:\n<d>/c.txt"};
-        const Box batchDone{"Done", vbExclamation,
-                            "Done. Process complete.\n\nLocked 3 of 4 files.\n\nSkipped:\n"
-                            "<d>/gone.txt: source file not found."};
-        QTest::addRow("lock, Esc, No")
-            << false << false << int(vbNo) << Boxes{kReplace, kStopNow, kDone};
-        QTest::addRow("lock, Esc, Yes")
-            << false << false << int(vbYes) << Boxes{kReplace, kStopNow, stopped};
-        QTest::addRow("lock, close box, No")
-            << false << true << int(vbNo) << Boxes{kReplace, kStopAndClose, kDone};
-        QTest::addRow("lock, close box, Yes")
-            << false << true << int(vbYes) << Boxes{kReplace, kStopAndClose};
-        QTest::addRow("batch, Esc, Yes")
-            << true << false << int(vbYes) << Boxes{replaceInBatch, kStopNow, batchStopped};
-        QTest::addRow("batch, Esc, No")
-            << true << false << int(vbNo) << Boxes{replaceInBatch, kStopNow, batchDone};
-        QTest::addRow("batch, close box, Yes")
-            << true << true << int(vbYes) << Boxes{replaceInBatch, kStopAndClose};
+        QTest::addRow("lock, Esc, Yes") << false << false << int(vbYes);
+        QTest::addRow("lock, close box, No") << false << true << int(vbNo);
+        QTest::addRow("lock, close box, Yes") << false << true << int(vbYes);
+        QTest::addRow("batch, Esc, Yes") << true << false << int(vbYes);
+        QTest::addRow("batch, Esc, No") << true << false << int(vbNo);
+        QTest::addRow("batch, close box, Yes") << true << true << int(vbYes);
     }
     void stopARun() {
         QFETCH(bool, batch);
         QFETCH(bool, byClose);
         QFETCH(int, answer);
-        QFETCH(Boxes, boxes);
-        {
-            DrivenProgress progress;
-            CommandWindow w;
-            // Locked by a lock: b.txt; by a batch: a.txt, gone.txt, b.txt and c.txt in turn. The
-            // user agrees to replace the existing target.
-            writeBytes(w.file("a.txt"), QByteArray(4 * kStep, 'k'));
-            writeBytes(w.file("b.txt"), QByteArray(32 * kStep, 'k'));
-            writeBytes(w.file("c.txt"), "c");
-            writeBytes(w.file(batch ? "c_locked.txt" : "b_locked.txt"), "old");
-            const QStringList entries{
-                w.entry("a.txt", "a_locked.txt"), w.entry("gone.txt", "gone_locked.txt"),
-                w.entry("b.txt", "b_locked.txt"), w.entry("c.txt", "c_locked.txt")};
-            w.restartWithList(entries);
-            w.activate();
-            MessageBoxes::setNextAnswer(vbYes);
-            Files expected = w.files();
-            for (const QString name : {"a", "b", "c"}) { // what a finished run locks
-                if ((answer == vbNo || name == "a") && (batch || name == "b")) {
-                    expected[name + "_locked.txt"] = transformed(expected[name + ".txt"], "pw");
-                }
+        DrivenProgress progress;
+        CommandWindow w;
+        // Locked by a lock: b.txt; by a batch: a.txt, gone.txt, b.txt and c.txt in turn. The
+        // user agrees to replace the existing target.
+        writeBytes(w.file("a.txt"), QByteArray(4 * kStep, 'k'));
+        writeBytes(w.file("b.txt"), QByteArray(32 * kStep, 'k'));
+        writeBytes(w.file("c.txt"), "c");
+        writeBytes(w.file(batch ? "c_locked.txt" : "b_locked.txt"), "old");
+        const QStringList entries{
+            w.entry("a.txt", "a_locked.txt"), w.entry("gone.txt", "gone_locked.txt"),
+            w.entry("b.txt", "b_locked.txt"), w.entry("c.txt", "c_locked.txt")};
+        w.restartWithList(entries);
+        w.activate();
+        MessageBoxes::setNextAnswer(vbYes);
+        Files expected = w.files();
+        for (const QString name : {"a", "b", "c"}) { // what a finished run locks
+            if ((answer == vbNo || name == "a") && (batch || name == "b")) {
+                expected[name + "_locked.txt"] = transformed(expected[name + ".txt"], "pw");
             }
-            batch ? w.mode(2) : w.clickFile("b.txt");
-            frmMain* window = w.window.get();
-            const MainControls& c = w.c();
-            const QList<QWidget*> looked{c.vButton[0], c.vButton[1], c.vButton[2],
-                                         c.lblRemoveSelectedItem, c.Label2};
-            const auto look = [&looked] { // a mode button beside its caption, which greys alone
-                QList<QImage> images;
-                for (QWidget* control : looked) {
-                    const bool button = qobject_cast<vFrame*>(control) != nullptr;
-                    images << control->grab(button ? QRect(3, 6, 20, 10) : QRect(0, 0, -1, -1))
-                                  .toImage();
-                }
-                return images;
-            };
-            const QList<QImage> ready = look();
-            QStringList during{"not probed"}; // what was not held while the run went on
-            QTimer probe;
-            QObject::connect(&probe, &QTimer::timeout, [&] {
-                if (during != QStringList{"not probed"} ||
-                    !window->windowTitle().contains(batch ? "file 3 of 4" : "50%")) {
-                    return;
-                }
-                during = w.heldControls(true);
-                const QList<QImage> held = look();
-                for (int i = 0; i < looked.size(); ++i) {
-                    if (held[i] == ready[i]) {
-                        during << looked[i]->objectName() + " looks ready";
-                    }
-                }
-                if (w.drop({w.file("a.txt")})) {
-                    during << "drop taken";
-                }
-                // What a user can still reach: clicks, and the keys of the list.
-                w.click(c.lblLockFile[1]);
-                c.List1->setCurrentRow(0);
-                w.click(c.Label2);
-                w.click(c.lblRemoveSelectedItem);
-                QTest::keyClick(c.List1, Qt::Key_Delete);
-                w.click(c.cmdLockMultipleFiles);
-                QTest::keyClick(c.txtPassword1, Qt::Key_Return);
-                MessageBoxes::setNextAnswer(answer);
-                byClose ? void(window->close()) : QTest::keyClick(window, Qt::Key_Escape);
-            });
-            probe.start(0);
-            w.run(batch, "pw");
-            QCoreApplication::processEvents();
-
-            QCOMPARE(during, QStringList{});
-            for (Box& box : boxes) {
-                box.prompt.replace("<d>", w.data.path());
-            }
-            QCOMPARE(messagesShown(), boxes);
-            QCOMPARE(w.files(), expected);
-            QCOMPARE(w.items(), entries);
-            QVERIFY(w.ready() && c.vButton[1]->Collapsed());
-            QCOMPARE(window->isVisible(), !(byClose && answer == vbYes));
         }
+        batch ? w.mode(2) : w.clickFile("b.txt");
+        frmMain* window = w.window.get();
+        const MainControls& c = w.c();
+        const QList<QWidget*> looked{c.vButton[0], c.vButton[1], c.vButton[2],
+                                     c.lblRemoveSelectedItem, c.Label2};
+        const auto look = [&looked] { // a mode button beside its caption, which greys alone
+            QList<QImage> images;
+            for (QWidget* control : looked) {
+                const bool button = qobject_cast<vFrame*>(control) != nullptr;
+                images
+                    << control->grab(button ? QRect(3, 6, 20, 10) : QRect(0, 0, -1, -1)).toImage();
+            }
+            return images;
+        };
+        const QList<QImage> ready = look();
+        QStringList during{"not probed"}; // what was not held while the run went on
+        QTimer probe;
+        QObject::connect(&probe, &QTimer::timeout, [&] {
+            if (during != QStringList{"not probed"} ||
+                !window->windowTitle().contains(batch ? "file 3 of 4" : "50%")) {
+                return;
+            }
+            during = w.heldControls(true);
+            const QList<QImage> held = look();
+            for (int i = 0; i < looked.size(); ++i) {
+                if (held[i] == ready[i]) {
+                    during << looked[i]->objectName() + " looks ready";
+                }
+            }
+            if (w.drop({w.file("a.txt")})) {
+                during << "drop taken";
+            }
+            // What a user can still reach: clicks, and the keys of the list.
+            w.click(c.lblLockFile[1]);
+            c.List1->setCurrentRow(0);
+            w.click(c.Label2);
+            w.click(c.lblRemoveSelectedItem);
+            QTest::keyClick(c.List1, Qt::Key_Delete);
+            w.click(c.cmdLockMultipleFiles);
+            QTest::keyClick(c.txtPassword1, Qt::Key_Return);
+            MessageBoxes::setNextAnswer(answer);
+            byClose ? void(window->close()) : QTest::keyClick(window, Qt::Key_Escape);
+        });
+        probe.start(0);
+        w.run(batch, "pw");
+        QCoreApplication::processEvents();
+
+        QCOMPARE(during, QStringList{});
+        // The report, unless the window closes; a batch names its entries.
+        const QString d = w.data.path() + '/';
+        const QString skipped = "\n\nSkipped:\n" + d + "gone.txt: source file not found.";
+        Boxes boxes{batch ? Box{"Please confirm", vbYesNo + vbQuestion,
+                                "1 target file exists and will be replaced. Is this ok?"}
+                          : kReplace,
+                    byClose ? kStopAndClose : kStopNow};
+        if (answer == vbNo) {
+            boxes << (batch ? Box{"Done", vbExclamation,
+                                  "Done. Process complete.\n\nLocked 3 of 4 files." + skipped}
+                            : kDone);
+        } else if (!byClose) {
+            boxes << (batch
+                          ? Box{"Stopped", vbInformation,
+                                "Stopped. Process not complete.\n\nLocked 1 of 4 files." + skipped +
+                                    "\n\nStopped while it was being locked (no new file "
+                                    "was saved):\n" +
+                                    d + "b.txt\n\nNot started:\n" + d + "c.txt"}
+                          : Box{"Stopped", vbInformation,
+                                "Stopped. The process was not completed and no new file "
+                                "was saved."});
+        }
+        QCOMPARE(messagesShown(), boxes);
+        QCOMPARE(w.files(), expected);
+        QCOMPARE(w.items(), entries);
+        QVERIFY(w.ready() && c.vButton[1]->Collapsed());
+        QCOMPARE(window->isVisible(), !(byClose && answer == vbYes));
     }
 };
 

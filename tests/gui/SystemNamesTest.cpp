@@ -80,38 +80,6 @@ private slots:
         // Qt cannot remove what it cannot name.
         QProcess::execute("bash", {"-c", "rm -rf -- \"$0\"/*", folder});
     }
-
-    // When the folder cannot be flushed once the new file has its name, the run is not
-    // reported done: the message names the file, which stays since it is complete, and the
-    // window is ready again. A file system without folder flushes is no fault.
-    void failedFolderFlush() {
-        const struct {
-            int error;
-            bool reported;
-        } rows[] = {{EIO, true}, {ENOSPC, true}, {EDQUOT, true}, {EINVAL, false}};
-        for (const auto& row : rows) {
-            CommandWindow w;
-            w.write("report.txt", "content");
-            w.clickFile("report.txt");
-            OutputFaults faults;
-            faults.failAt(OutputCall::FolderFlush, 1, row.error);
-            w.run(false, "pw");
-            const QString target = w.file("report_locked.txt");
-            const Boxes shown = messagesShown();
-            QCOMPARE(shown.size(), 1);
-            const Box unconfirmed{"Error", vbExclamation,
-                                  "The new file " + target +
-                                      " was saved, but the disk could not confirm it. Please "
-                                      "check the disk before you rely on the new file.",
-                                  shown.first().details};
-            QCOMPARE(shown.first() == unconfirmed, row.reported);
-            QCOMPARE(!shown.first().details.isEmpty(), row.reported);
-            QCOMPARE(shown.first() == kDone, !row.reported);
-            QCOMPARE(readBytes(target), transformed("content", "pw"));
-            QVERIFY(w.ready());
-            QVERIFY(itemTexts(*w.c().File1).contains("report_locked.txt"));
-        }
-    }
 };
 
 } // namespace

@@ -21,20 +21,14 @@
 
 #include <QApplication>
 #include <QDirIterator>
-#include <QDropEvent>
-#include <QFile>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMap>
 #include <QMimeData>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-
-#include <memory>
 
 namespace kelvane::test {
 
@@ -66,12 +60,9 @@ using Boxes = QList<Box>;
 
 // How a failed comparison shows a box.
 inline char* toString(const Box& box) {
-    return QTest::toString(QStringLiteral("%1 (style %2): %3%4")
-                               .arg(box.title)
-                               .arg(box.style)
-                               .arg(box.prompt, box.details.isEmpty()
-                                                    ? QString()
-                                                    : " [details: " + box.details + "]"));
+    return QTest::toString(
+        QStringLiteral("%1 (style %2): %3 [details: %4]")
+            .arg(box.title, QString::number(box.style), box.prompt, box.details));
 }
 
 // `box` alone when it is to be shown, else no box.
@@ -137,17 +128,11 @@ private:
     QByteArray m_configDirsBefore;
 };
 
-// The main window after start-up, in a fresh program folder.
-struct StartedWindow {
-    StartedWindow() { window.Form_Load(); }
-    ProgramFolder program;
-    frmMain window;
-    MainControls& c = window.controls();
-};
-
 using Files = QMap<QString, QByteArray>;
 
 inline const Box kDone{"Done", vbInformation, "Done. Process complete."};
+inline const Box kNoSelection{"Ooops", vbInformation, "Please select an item."};
+inline const Box kConfirm{"Remove Bookmarks", vbYesNo + vbQuestion, "Confirm action?"};
 inline const Box kReplace{"Please confirm", vbYesNo + vbQuestion,
                           "Target file exists and will be deleted before going on. Is this ok?"};
 

@@ -10,16 +10,14 @@ namespace {
 // "Class function" for each test function of each class, one a line: the private slots that
 // take no arguments, less Qt Test's own and the data functions.
 void listTestFunctions() {
+    const QList<QByteArray> qtOwn{"init", "cleanup", "initTestCase", "cleanupTestCase"};
     for (const auto& [name, test] : kelvane::test::registeredTests().asKeyValueRange()) {
         for (int i = test.meta->methodOffset(); i < test.meta->methodCount(); ++i) {
             const QMetaMethod method = test.meta->method(i);
-            const QByteArray function = method.name();
             if (method.methodType() == QMetaMethod::Slot &&
                 method.access() == QMetaMethod::Private && method.parameterCount() == 0 &&
-                !function.endsWith("_data") &&
-                !QList<QByteArray>{"init", "cleanup", "initTestCase", "cleanupTestCase"}.contains(
-                    function)) {
-                std::printf("%s %s\n", qPrintable(name), function.constData());
+                !method.name().endsWith("_data") && !qtOwn.contains(method.name())) {
+                std::printf("%s %s\n", qPrintable(name), method.name().constData());
             }
         }
     }
