@@ -5,6 +5,8 @@
 
 #include <QProgressBar>
 
+#include <atomic>
+
 namespace kelvane::test {
 
 namespace {
@@ -85,6 +87,31 @@ private slots:
         run.end();
         QCOMPARE(w.window->windowTitle(), kTitle);
         QVERIFY(!bar.isVisible());
+    }
+
+    // A run whose work ends while the user is asked whether to stop it ends once the question is
+    // answered, not from inside the question's own event loop.
+    void theEndWaitsForTheStopQuestion() {
+        CommandWindow w;
+        auto* run = new LongOperation(*w.window);
+        run->begin();
+        std::atomic<bool> workOver = false;
+        bool ended = false;
+        bool endedWhileAsked = false;
+        QObject::connect(run, &LongOperation::finished, [&ended] { ended = true; });
+        MessageBoxes::setOnShow([&](const MessageBoxes::Shown&) {
+            QTRY_VERIFY(workOver); // events run meanwhile, as in a real box
+            QTest::qWait(50);
+            endedWhileAsked = ended;
+        });
+        run->start([&workOver] { workOver = true; });
+        MessageBoxes::setNextAnswer(vbNo);
+        run->askToStop(false);
+        QVERIFY(!endedWhileAsked);
+        QVERIFY(ended);
+        w.waitForRun();
+        QVERIFY(w.ready());
+        MessageBoxes::clear();
     }
 
     // A real batch shows every fraction the engine reports, in order, for the whole batch
