@@ -264,15 +264,13 @@ TEST_F(Cli, AsksOnTheTerminalWithoutEcho) {
 // pipe, or with -q, nothing is shown.
 TEST_F(Cli, ShowsProgressOnlyOnATerminalAndClearsIt) {
     write("big.bin", QByteArray(64 * kMiB, '\0'));
-    const QByteArray shown =
-        launch({.arguments = "lock big.bin -o a --password-file pw", .terminal = Terminal::Whole})
-            .err;
+    const auto onTerminal = [this](const QString& arguments) {
+        return launch({.arguments = arguments, .terminal = Terminal::Whole}).err;
+    };
+    const QByteArray shown = onTerminal("lock big.bin -o a --password-file pw");
     EXPECT_TRUE(shown.startsWith("\rLocking 0%") && shown.endsWith(" \r") && !shown.contains('\n'))
         << shown.constData();
-    EXPECT_EQ(launch({.arguments = "lock big.bin -o b --password-file pw -q",
-                      .terminal = Terminal::Whole})
-                  .err,
-              "");
+    EXPECT_EQ(onTerminal("lock big.bin -o b --password-file pw -q"), "");
     EXPECT_EQ(run("lock big.bin -o c --password-file pw").err, "");
 }
 
@@ -404,28 +402,25 @@ TEST_F(Cli, BookmarksEditTheListTheWindowReads) {
     const QString d = QDir(dir.path()).canonicalPath();
     const QString first = d + "/report.txt=" + d + "/report_locked.txt";
     const QString second = d + "/report.txt=" + d + "/other.bin";
-    const QString legacy = "C:\\Docs\\a.pdf=C:\\Docs\\a_locked.pdf";
-    saveBookmarks({legacy});
-    EXPECT_EQ(run("bookmarks list").out, legacy.toUtf8() + '\n');
+    const QString old = "C:\\Docs\\a.pdf=C:\\Docs\\a_locked.pdf"; // as the legacy program wrote
+    saveBookmarks({old});
+    EXPECT_EQ(run("bookmarks list").out, old.toUtf8() + '\n');
     const struct {
         const char* arguments;
         int exitCode;
         QString err;
         QStringList after; // the list afterwards
     } steps[] = {
-        {"add report.txt", 0, "", {legacy, first}},
-        {"add ./report.txt",
-         3,
-         "\"" + first + "\": Bookmarked file already exists.",
-         {legacy, first}},
-        {"add sub/../report.txt -o other.bin", 0, "", {legacy, first, second}},
+        {"add report.txt", 0, "", {old, first}},
+        {"add ./report.txt", 3, "\"" + first + "\": Bookmarked file already exists.", {old, first}},
+        {"add sub/../report.txt -o other.bin", 0, "", {old, first, second}},
         {"add report.txt -o x=y",
          3,
          "\"" + d +
              "/x=y\": A path that contains \"=\" cannot be bookmarked. Please choose "
              "another file or output name.",
-         {legacy, first, second}},
-        {"remove report.txt -o other.bin", 0, "", {legacy, first}},
+         {old, first, second}},
+        {"remove report.txt -o other.bin", 0, "", {old, first}},
         {"remove C:\\Docs\\a.pdf=C:\\Docs\\a_locked.pdf", 0, "", {first}}, // the whole line
         {"add report.txt -o other.bin", 0, "", {first, second}},
         {"remove report.txt", 0, "", {}}, // each bookmark of the source
@@ -456,10 +451,15 @@ TEST_F(Cli, TwoRunsRacingForOneOutputNeverReplaceEachOther) {
         runs[i].start(program, {"lock", "big.bin", "-o", "same", "--password-file",
                                 path(QString::number(i))});
     }
-    // Each run opens its password file only after its checks; the open below waits for that.
+    // Each run opens its password file only after its checks; the open below waits for that,
+    // unless the run has ended.
     for (int i = 0; i < 2; ++i) {
-        QFile password(path(QString::number(i)));
-        ASSERT_TRUE(password.open(QIODevice::WriteOnly) && password.write("pw\n") == 3);
+        int fd = -1;
+        while (fd < 0 && !runs[i].waitForFinished(10)) {
+            fd = ::open(qPrintable(path(QString::number(i))), O_WRONLY | O_NONBLOCK);
+        }
+        EXPECT_EQ(::write(fd, "pw\n", 3), 3);
+        ::close(fd);
     }
     ASSERT_TRUE(runs[0].waitForFinished(20000) && runs[1].waitForFinished(20000));
     const int loser = runs[0].exitCode() == 0 ? 1 : 0;
