@@ -6,6 +6,8 @@
 
 #include <csignal>
 #include <fstream>
+#include <memory>
+#include <vector>
 
 #include <fcntl.h>
 #include <poll.h>
@@ -354,6 +356,13 @@ TEST_F(Cli, LocksManyFilesAndTheBookmarksGoingOnPastEachRefusal) {
          .err = "Done. Process complete.\n\nLocked 1 of 2 files.\n\nSkipped:\n" + d +
                 "/gone.txt: source file not found.\n",
          .written = {{"a.txt", "a_locked.txt"}}},
+        // alias is a link to the folder sub: two outputs that do not exist yet meet there.
+        {.arguments = "lock sub/x.txt alias/x_unlocked.txt --force",
+         .existing = {"sub/x.txt", "sub/x_unlocked.txt"},
+         .exitCode = 3,
+         .err = "kelvane-cli: The output \"alias/x_locked.txt\" is also the output of an earlier "
+                "SOURCE.\nlocked 1 of 2 files\n",
+         .written = {{"sub/x.txt", "sub/x_locked.txt"}}},
         {.arguments = "bookmarks lock-all",
          .list = {{"c.txt", "c.txt"}, {"b.txt", "d.txt"}},
          .exitCode = 3,
@@ -368,6 +377,7 @@ TEST_F(Cli, LocksManyFilesAndTheBookmarksGoingOnPastEachRefusal) {
             write(name, name);
         }
         write("big.bin", QByteArray(2 * kMiB, 'b'));
+        ASSERT_TRUE(QFile::link(path("sub"), path("alias")));
         for (const QString& name : row.existing) {
             write(name, "old");
         }
@@ -435,6 +445,31 @@ TEST_F(Cli, BookmarksEditTheListTheWindowReads) {
         EXPECT_TRUE(step.exitCode == 0 || read(listFile) == before);
     }
     EXPECT_EQ(read(listFile), QByteArray()); // cleared: the file is there, with no entry
+}
+
+// Twenty adds at once, each a locked read-modify-write of the list: every add that reported
+// success is in the list, and no lock or temporary file is left.
+TEST_F(Cli, ConcurrentAddsKeepEveryEntry) {
+    constexpr int kAdds = 20;
+    std::vector<std::unique_ptr<QProcess>> adds;
+    QStringList expected;
+    for (int i = 0; i < kAdds; ++i) {
+        const QString name = QStringLiteral("f%1.txt").arg(i);
+        expected.append(path(name) + '=' + path(QStringLiteral("f%1_locked.txt").arg(i)));
+        adds.push_back(std::make_unique<QProcess>());
+        adds.back()->setWorkingDirectory(dir.path());
+        adds.back()->start(program, {"bookmarks", "add", name});
+    }
+    for (const auto& add : adds) {
+        EXPECT_TRUE(add->waitForFinished(30000));
+        EXPECT_EQ(add->exitCode(), 0) << add->readAllStandardError().constData();
+    }
+    QStringList listed = bookmarks();
+    listed.sort();
+    expected.sort();
+    EXPECT_EQ(listed, expected);
+    EXPECT_EQ(QDir(programDir.path()).entryList(QDir::Files | QDir::Hidden),
+              (QStringList{"bookmarked.txt", "kelvane-cli", "kelvane-portable"}));
 }
 
 // Two runs for one output, both past every check that it is free before either writes: one
