@@ -6,11 +6,14 @@
 #include "tests/support/OutputFaults.h"
 
 #include <QRegularExpression>
+#include <QScopeGuard>
 
+#include <algorithm>
 #include <csignal>
 #include <cstring>
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <sys/wait.h>
@@ -358,8 +361,16 @@ TEST_F(SafeOutput, ANamedTemporaryFileIsPrivateAndGoesWithTheProcess) {
 // done is called once, after that: with no error when it is on disk under its name, otherwise
 // with the error, and then nothing of it is left. One output's failure leaves the others alone. A
 // group that fills up flushes by itself, a large output is published at once on its own, and a
-// group destroyed without a flush leaves the folder as it was.
+// group destroyed without a flush leaves the folder as it was. A group never holds more open
+// files than the process may open: here a few hundred.
 TEST_F(SafeOutput, AGroupPublishesEachOutputOnlyOnceItIsOnDisk) {
+    rlimit limit{};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &limit), 0);
+    const rlimit before = limit;
+    limit.rlim_cur = std::min<rlim_t>(limit.rlim_max, 640);
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &limit), 0);
+    const auto restore = qScopeGuard([&] { ::setrlimit(RLIMIT_NOFILE, &before); });
+    const int full = int(OutputGroup().capacity());
     const struct {
         const char* what;
         int files;
@@ -385,8 +396,8 @@ TEST_F(SafeOutput, AGroupPublishesEachOutputOnlyOnceItIsOnDisk) {
         {"destroyed without a flush", 5, 3000, true, OutputCall::Count, 0, -1, false},
         {"the folder's flush fails", 3, 3000, true, OutputCall::FolderFlush, 1, -1, true, -1, 0,
          false, true},
-        {"a full group flushes by itself", int(OutputGroup::kMaxFiles) + 1, 100, true,
-         OutputCall::Count, 0, -1, true, -1, int(OutputGroup::kMaxFiles)},
+        {"a full group flushes by itself", 2 * full + 1, 100, true, OutputCall::Count, 0, -1, true,
+         -1, 2 * full},
         {"large outputs go at once", 2, qsizetype(OutputGroup::kLargeFile), true, OutputCall::Count,
          0, -1, true, -1, 2},
     };
