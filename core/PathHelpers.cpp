@@ -160,8 +160,4 @@ QStringList sortedNames(QByteArrayView entries) {
     return names;
 }
 
-QStringList sortedEntries(const QString& path, QDir::Filters filters) {
-    return sortedNames(folderEntries(path, filters));
-}
-
 } // namespace kelvane

@@ -26,8 +26,10 @@ int InstrRev(const QString& StringCheck, const QString& StringMatch, int Start =
 QByteArray folderEntries(const QString& path, QDir::Filters filters);
 
 // Where each name of `entries` (as folderEntries gives them) starts, in the order of the file and
-// folder lists: by name, letter case ignored (as QDir::Name | QDir::IgnoreCase sorts them; names
-// equal but for case by their code units).
+// folder lists: by name, letter case ignored, as QDir::Name | QDir::IgnoreCase sorts them, and
+// names equal but for case by their code units, capitals first (QDir puts small letters first).
+// Sorted by name alone, which is much faster for large folders than QDir's sorting by file
+// information.
 std::vector<qsizetype> sortedOrder(QByteArrayView entries);
 
 // The bytes of the name of `entries` that starts at `start`.
@@ -36,9 +38,5 @@ QByteArrayView nameAt(QByteArrayView entries, qsizetype start);
 // The names of `entries` in the order of sortedOrder, each decoded as a file name
 // (decodeFileName: a name that is not valid text is kept byte for byte).
 QStringList sortedNames(QByteArrayView entries);
-
-// sortedNames(folderEntries(path, filters)). Sorted by name alone, which is much faster for large
-// folders than QDir's sorting by file information.
-QStringList sortedEntries(const QString& path, QDir::Filters filters);
 
 } // namespace kelvane
