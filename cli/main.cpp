@@ -8,6 +8,7 @@
 #include "cli/TransformRun.h"
 #include "engine/EngineError.h"
 #include "engine/FileName.h"
+#include "engine/OutputGroup.h"
 #include "engine/StandardDescriptors.h"
 
 #include <QCoreApplication>
@@ -88,6 +89,8 @@ int main(int argc, char* argv[]) {
     // A reader that goes away (`kelvane-cli unlock x -o - | head`) is then a write error with its
     // message and exit code, not a silent death by signal.
     std::signal(SIGPIPE, SIG_IGN);
+    // Many files are locked in groups that hold their outputs open until one flush.
+    OutputGroup::raiseDescriptorLimit();
     // File names are taken as the bytes they are, not as Qt decodes them.
     return static_cast<int>(run(argumentsOf(argc, argv)));
 }

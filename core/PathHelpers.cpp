@@ -6,6 +6,8 @@
 #include <QFile>
 
 #include <algorithm>
+#include <cstring>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -38,12 +40,59 @@ int InstrRev(const QString& StringCheck, const QString& StringMatch, int Start, 
 
 namespace {
 
-// The names QDir::entryList(filters, QDir::Unsorted) gives for files or folders (links followed;
-// a dangling link, device, pipe or socket is a system entry and left out), with hidden names only
-// under QDir::Hidden; a name that is not valid text is kept byte for byte (decodeFileName). Read
-// with the kinds the folder itself records, so that only links and
-// entries of unknown kind cost a look at the file.
-QStringList entryNames(const QString& path, QDir::Filters filters) {
+// A name in a folder's entries, and the text it is sorted by.
+struct SortedName {
+    QByteArrayView key;
+    QByteArrayView name;
+};
+
+bool isAscii(QByteArrayView bytes) {
+    return std::all_of(bytes.begin(), bytes.end(),
+                       [](char byte) { return static_cast<unsigned char>(byte) < 0x80; });
+}
+
+std::string_view viewOf(QByteArrayView bytes) {
+    return {bytes.data(), static_cast<std::size_t>(bytes.size())};
+}
+
+// Calls `each` with the offset and the bytes of every name of `entries`, in their order.
+template <typename Each> void forEachName(QByteArrayView entries, Each each) {
+    qsizetype start = 0;
+    for (qsizetype end = 0; end < entries.size(); ++end) {
+        if (entries[end] == '\0') {
+            each(start, entries.sliced(start, end - start));
+            start = end + 1;
+        }
+    }
+}
+
+// Names of ASCII characters only, the most common folder, sort on their bytes: lower-cased ASCII
+// compares byte by byte as its UTF-16 text does, and no text is made for the sorting.
+std::vector<qsizetype> sortedAsciiOrder(QByteArrayView entries) {
+    const QByteArray lower = entries.toByteArray().toLower();
+    std::vector<SortedName> names;
+    forEachName(entries, [&](qsizetype start, QByteArrayView name) {
+        names.push_back({QByteArrayView(lower).sliced(start, name.size()), name});
+    });
+    std::sort(names.begin(), names.end(), [](const SortedName& a, const SortedName& b) {
+        const int byKey = viewOf(a.key).compare(viewOf(b.key));
+        return byKey != 0 ? byKey < 0 : viewOf(a.name) < viewOf(b.name);
+    });
+    std::vector<qsizetype> order;
+    order.reserve(names.size());
+    for (const SortedName& entry : names) {
+        order.push_back(entry.name.data() - entries.data());
+    }
+    return order;
+}
+
+} // namespace
+
+// QDir::entryList(filters, QDir::Unsorted) gives the same names for files or folders (links
+// followed; a dangling link, device, pipe or socket is a system entry and left out), with hidden
+// names only under QDir::Hidden. Read with the kinds the folder itself records, so that only
+// links and entries of unknown kind cost a look at the file.
+QByteArray folderEntries(const QString& path, QDir::Filters filters) {
     DIR* folder = ::opendir(encodeFileName(path).constData());
     if (folder == nullptr) {
         return {};
@@ -51,7 +100,7 @@ QStringList entryNames(const QString& path, QDir::Filters filters) {
     const bool files = filters.testFlag(QDir::Files);
     const bool dirs = filters.testFlag(QDir::Dirs);
     const bool hidden = filters.testFlag(QDir::Hidden);
-    QStringList names;
+    QByteArray entries;
     while (const dirent* entry = ::readdir(folder)) {
         const char* name = entry->d_name;
         if (name[0] == '.' && (!hidden || name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) {
@@ -66,29 +115,49 @@ QStringList entryNames(const QString& path, QDir::Filters filters) {
                                                                      : DT_UNKNOWN;
         }
         if ((files && kind == DT_REG) || (dirs && kind == DT_DIR)) {
-            names.append(decodeFileName(name));
+            entries.append(name, static_cast<qsizetype>(std::strlen(name)) + 1);
         }
     }
     ::closedir(folder);
-    return names;
+    return entries;
 }
 
-} // namespace
+std::vector<qsizetype> sortedOrder(QByteArrayView entries) {
+    if (isAscii(entries)) {
+        return sortedAsciiOrder(entries);
+    }
+    struct Keyed {
+        QString key; // the name in lower case
+        QString name;
+        qsizetype start;
+    };
+    std::vector<Keyed> names;
+    forEachName(entries, [&](qsizetype start, QByteArrayView bytes) {
+        QString name = decodeFileName(bytes);
+        QString key = name.toLower();
+        names.push_back({std::move(key), std::move(name), start});
+    });
+    std::sort(names.begin(), names.end(), [](const Keyed& a, const Keyed& b) {
+        return a.key != b.key ? a.key < b.key : a.name < b.name;
+    });
+    std::vector<qsizetype> order;
+    order.reserve(names.size());
+    for (const Keyed& entry : names) {
+        order.push_back(entry.start);
+    }
+    return order;
+}
 
-QStringList sortedEntries(const QString& path, QDir::Filters filters) {
-    const QStringList names = entryNames(path, filters);
-    std::vector<std::pair<QString, QString>> keyed; // (name in lower case, name)
-    keyed.reserve(static_cast<std::size_t>(names.size()));
-    for (const QString& name : names) {
-        keyed.emplace_back(name.toLower(), name);
+QByteArrayView nameAt(QByteArrayView entries, qsizetype start) {
+    return QByteArrayView(entries.data() + start, qstrlen(entries.data() + start));
+}
+
+QStringList sortedNames(QByteArrayView entries) {
+    QStringList names;
+    for (const qsizetype start : sortedOrder(entries)) {
+        names.append(decodeFileName(nameAt(entries, start)));
     }
-    std::sort(keyed.begin(), keyed.end());
-    QStringList sorted;
-    sorted.reserve(names.size());
-    for (auto& entry : keyed) {
-        sorted.append(std::move(entry.second));
-    }
-    return sorted;
+    return names;
 }
 
 } // namespace kelvane

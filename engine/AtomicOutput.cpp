@@ -8,15 +8,17 @@
 #include "engine/OutputCalls.h"
 #include "engine/TemporaryFileCleanup.h"
 
-#include <QFile>
 #include <QRandomGenerator>
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 namespace kelvane {
@@ -58,15 +60,20 @@ EngineError exists(const QString& path) {
 }
 
 // The process's umask, read without changing it where the system tells it (changing it, even
-// for a moment, would apply to files other threads create meanwhile).
+// for a moment, would apply to files other threads create meanwhile). It is read for each
+// output, since the process may change it, with one open and one read of a few lines.
 mode_t currentUmask() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (status.open(QIODevice::ReadOnly)) {
-        for (const QByteArray& line : status.readAll().split('\n')) {
-            if (line.startsWith("Umask:")) {
-                bool ok = false;
-                const uint mask = line.mid(6).trimmed().toUInt(&ok, 8);
-                if (ok) {
+    const int fd = ::open("/proc/self/status", O_RDONLY | O_CLOEXEC);
+    if (fd >= 0) {
+        char text[4096];
+        const ssize_t got = ::read(fd, text, sizeof text - 1);
+        ::close(fd);
+        if (got > 0) {
+            text[got] = '\0';
+            if (const char* line = std::strstr(text, "\nUmask:"); line != nullptr) {
+                char* end = nullptr;
+                const unsigned long mask = std::strtoul(line + 7, &end, 8);
+                if (end != line + 7 && mask <= 0777) {
                     return static_cast<mode_t>(mask);
                 }
             }
@@ -75,6 +82,12 @@ mode_t currentUmask() {
     const mode_t mask = ::umask(077);
     ::umask(mask);
     return mask;
+}
+
+// Whether the folder open at `folder` is on the process file system (/proc).
+bool isProcFolder(int folder) {
+    struct statfs system {};
+    return ::fstatfs(folder, &system) != 0 || system.f_type == PROC_SUPER_MAGIC;
 }
 
 QByteArray randomHiddenName() {
@@ -179,16 +192,24 @@ AtomicOutput::AtomicOutput(const QString& path, Replace replace, unsigned permis
         throw notAFile(path, S_IFDIR);
     }
     m_name = name;
-    refuseDescriptorName(path);
     detail::OutputCalls& calls = detail::outputCalls();
     m_dirfd = calls.openat(AT_FDCWD, folder.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC, 0);
     if (m_dirfd < 0) {
-        failErrno();
+        const int error = errno;
+        refuseDescriptorName(path);
+        fail(EngineError::systemReason(error));
     }
     try {
         struct stat status {};
         mode_t replacedBits = 0777;
-        if (::fstatat(m_dirfd, m_name.constData(), &status, AT_SYMLINK_NOFOLLOW) == 0) {
+        const bool taken =
+            ::fstatat(m_dirfd, m_name.constData(), &status, AT_SYMLINK_NOFOLLOW) == 0;
+        // A free name names a descriptor only in a folder of descriptors (/proc/N/fd, which
+        // /dev/fd leads to); a taken one may be a link to one (/dev/stdout).
+        if (taken || isProcFolder(m_dirfd)) {
+            refuseDescriptorName(path);
+        }
+        if (taken) {
             refuseTakenPlace(status, path, replace);
             if (S_ISREG(status.st_mode)) {
                 replacedBits = status.st_mode & 0777;

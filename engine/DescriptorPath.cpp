@@ -5,9 +5,12 @@
 
 #include <QRegularExpression>
 
+#include <cerrno>
 #include <climits>
 
+#include <linux/magic.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 namespace kelvane {
@@ -23,10 +26,27 @@ long descriptorFolderOwner(const QString& real) {
     return match.hasMatch() ? match.captured(1).toLong() : 0;
 }
 
+// True when nothing is at `path` (an absolute path) and its folder is not on the process file
+// system (/proc), where the folders of descriptors are: such a name names no descriptor, and
+// its folder need not be resolved.
+bool isFreeOutsideProc(const QString& path) {
+    struct stat status {};
+    if (::lstat(encodeFileName(path).constData(), &status) == 0 || errno != ENOENT) {
+        return false;
+    }
+    const qsizetype slash = path.lastIndexOf(u'/');
+    const QByteArray folder = encodeFileName(slash <= 0 ? QStringLiteral("/") : path.left(slash));
+    struct statfs system {};
+    return ::statfs(folder.constData(), &system) == 0 && system.f_type != PROC_SUPER_MAGIC;
+}
+
 } // namespace
 
 DescriptorPath DescriptorPath::of(const QString& path) {
     QString current = absoluteFileName(path);
+    if (isFreeOutsideProc(current)) {
+        return {};
+    }
     for (int hop = 0; hop <= kMostLinks && !current.isEmpty(); ++hop) {
         const qsizetype slash = current.lastIndexOf(u'/');
         const QString folder =

@@ -72,21 +72,26 @@ bool isKeptByte(const QString& name, qsizetype i) {
 } // namespace
 
 QString decodeFileName(QByteArrayView bytes) {
-    QString name;
-    name.reserve(bytes.size());
+    QString name(bytes.size(), Qt::Uninitialized);
+    QChar* out = name.data();
     while (!bytes.isEmpty()) {
         char32_t codePoint = 0;
         const qsizetype length = validSequence(bytes, codePoint);
         if (length == 0) {
-            name.append(
-                QChar(static_cast<char16_t>(0xDC00 + static_cast<unsigned char>(bytes[0]))));
+            *out++ = QChar(static_cast<char16_t>(0xDC00 + static_cast<unsigned char>(bytes[0])));
             bytes = bytes.sliced(1);
             continue;
         }
-        const char32_t one[] = {codePoint};
-        name.append(QString::fromUcs4(one, 1));
+        // A sequence of two or more bytes takes at most as many UTF-16 units.
+        if (QChar::requiresSurrogates(codePoint)) {
+            *out++ = QChar(QChar::highSurrogate(codePoint));
+            *out++ = QChar(QChar::lowSurrogate(codePoint));
+        } else {
+            *out++ = QChar(static_cast<char16_t>(codePoint));
+        }
         bytes = bytes.sliced(length);
     }
+    name.truncate(out - name.constData());
     return name;
 }
 

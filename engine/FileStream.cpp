@@ -32,75 +32,6 @@ WritePath chosenWritePath() {
     return direct && *direct && *direct != '0' ? WritePath::Direct : WritePath::Windowed;
 }
 
-// Writes the output file, by the write path in force.
-//
-// Windowed: every write goes through the page cache, which takes it at memory speed while the
-// disk works on the stretches handed over before; the transform of the next chunk overlaps the
-// disk's work.
-//
-// Direct: where the file system allows it, whole chunks go straight to the disk (O_DIRECT), one
-// at a time; the rest, and everything on a file system that refuses direct writes, goes through
-// the cache as on the windowed path.
-class OutputWriter {
-public:
-    explicit OutputWriter(AtomicOutput& output) : m_output(output) {
-        if (writePath() == WritePath::Direct) {
-            setDirect(true);
-        }
-    }
-
-    void write(const std::uint8_t* data, std::size_t size) {
-        if (m_direct && (size % kDirectAlignment != 0 ||
-                         reinterpret_cast<std::uintptr_t>(data) % kDirectAlignment != 0)) {
-            setDirect(false);
-        }
-        m_output.write(data, size);
-        m_written += size;
-        if (m_direct) {
-            // The output may have gone back to the cache on its own (a file system that refuses
-            // direct writes).
-            const int flags = ::fcntl(m_output.handle(), F_GETFL);
-            m_direct = flags != -1 && (flags & O_DIRECT) != 0;
-        }
-        if (!m_direct) {
-            slideWindow();
-        }
-    }
-
-private:
-    void setDirect(bool on) {
-        const int fd = m_output.handle();
-        const int flags = ::fcntl(fd, F_GETFL);
-        m_direct = flags != -1 &&
-                   ::fcntl(fd, F_SETFL, on ? flags | O_DIRECT : flags & ~O_DIRECT) == 0 && on;
-    }
-
-    // Errors here are not lost: a stretch that fails to reach the disk fails the flush in
-    // commit(), which publishes nothing.
-    void slideWindow() {
-        const int fd = m_output.handle();
-        while (m_written - m_handedOver >= kStretch) {
-            ::sync_file_range(fd, static_cast<off64_t>(m_handedOver),
-                              static_cast<off64_t>(kStretch), SYNC_FILE_RANGE_WRITE);
-            m_handedOver += kStretch;
-        }
-        while (m_handedOver - m_dropped > kWindow) {
-            ::sync_file_range(fd, static_cast<off64_t>(m_dropped), static_cast<off64_t>(kStretch),
-                              SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE |
-                                  SYNC_FILE_RANGE_WAIT_AFTER);
-            ::posix_fadvise(fd, static_cast<off_t>(m_dropped), static_cast<off_t>(kStretch),
-                            POSIX_FADV_DONTNEED);
-            m_dropped += kStretch;
-        }
-    }
-
-    AtomicOutput& m_output;
-    bool m_direct = false;
-    std::uint64_t m_written = 0;
-    std::uint64_t m_handedOver = 0;
-    std::uint64_t m_dropped = 0;
-};
-
 struct AlignedFree {
     void operator()(std::uint8_t* p) const { std::free(p); }
 };
@@ -140,6 +71,56 @@ WritePath& writePath() {
     return path;
 }
 
+OutputWriter::OutputWriter(AtomicOutput& output, WritePath path) : m_output(output) {
+    if (path == WritePath::Direct) {
+        setDirect(true);
+    }
+}
+
+void OutputWriter::write(const std::uint8_t* data, std::size_t size) {
+    if (m_direct && (size % kDirectAlignment != 0 ||
+                     reinterpret_cast<std::uintptr_t>(data) % kDirectAlignment != 0)) {
+        setDirect(false);
+    }
+    m_output.write(data, size);
+    m_written += size;
+    if (m_direct) {
+        // The output may have gone back to the cache on its own (a file system that refuses
+        // direct writes).
+        const int flags = ::fcntl(m_output.handle(), F_GETFL);
+        m_direct = flags != -1 && (flags & O_DIRECT) != 0;
+    }
+    if (!m_direct) {
+        slideWindow();
+    }
+}
+
+void OutputWriter::setDirect(bool on) {
+    const int fd = m_output.handle();
+    const int flags = ::fcntl(fd, F_GETFL);
+    m_direct =
+        flags != -1 && ::fcntl(fd, F_SETFL, on ? flags | O_DIRECT : flags & ~O_DIRECT) == 0 && on;
+}
+
+// Errors here are not lost: a stretch that fails to reach the disk fails the flush in commit(),
+// which publishes nothing.
+void OutputWriter::slideWindow() {
+    const int fd = m_output.handle();
+    while (m_written - m_handedOver >= kStretch) {
+        ::sync_file_range(fd, static_cast<off64_t>(m_handedOver), static_cast<off64_t>(kStretch),
+                          SYNC_FILE_RANGE_WRITE);
+        m_handedOver += kStretch;
+    }
+    while (m_handedOver - m_dropped > kWindow) {
+        ::sync_file_range(fd, static_cast<off64_t>(m_dropped), static_cast<off64_t>(kStretch),
+                          SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE |
+                              SYNC_FILE_RANGE_WAIT_AFTER);
+        ::posix_fadvise(fd, static_cast<off_t>(m_dropped), static_cast<off_t>(kStretch),
+                        POSIX_FADV_DONTNEED);
+        m_dropped += kStretch;
+    }
+}
+
 qint64 streamFile(const QString& inputPath, const QString& outputPath, Replace replace,
                   const std::function<void(std::uint64_t size)>& start, const ChunkStep& step,
                   OutputGroup* group, OutputGroup::Done done) {
@@ -149,7 +130,7 @@ qint64 streamFile(const QString& inputPath, const QString& outputPath, Replace r
         start(input.size());
     }
     const auto [buffer, bufferSize] = bufferFor(input);
-    OutputWriter writer(*output);
+    OutputWriter writer(*output, writePath());
     std::uint64_t written = 0;
     while (const std::size_t got = input.read(buffer.get(), bufferSize)) {
         if (step) {

@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <span>
@@ -20,6 +21,30 @@ namespace kelvane::detail {
 enum class WritePath { Windowed, Direct };
 // The path in force; tests set it.
 WritePath& writePath();
+
+// Writes an output file by a write path. Windowed: every write goes through the page cache, which
+// takes it at memory speed while the disk works on the stretches handed over before, so that the
+// transform of the next chunk overlaps the disk's work, and the cache holds no more than a window
+// of the file. Direct: where the file system allows it, whole aligned chunks go straight to the
+// disk (O_DIRECT), one at a time; the rest, and everything on a file system that refuses direct
+// writes, goes through the cache as on the windowed path. The output's commit() flushes the rest.
+class OutputWriter {
+public:
+    OutputWriter(AtomicOutput& output, WritePath path);
+
+    // Writes all of `data` (AtomicOutput::write). Throws EngineError(Write).
+    void write(const std::uint8_t* data, std::size_t size);
+
+private:
+    void setDirect(bool on);
+    void slideWindow();
+
+    AtomicOutput& m_output;
+    bool m_direct = false;
+    std::uint64_t m_written = 0;
+    std::uint64_t m_handedOver = 0;
+    std::uint64_t m_dropped = 0;
+};
 
 // One chunk of the input on its way to the output, transformed in place; `offset` is where it
 // starts in the file.

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/utsname.h>
 #include <unistd.h>
@@ -37,7 +38,29 @@ bool syncfsReportsErrors() {
     return reports;
 }
 
+constexpr rlim_t kWantedDescriptors = 2 * OutputGroup::kMaxFiles + OutputGroup::kSpareDescriptors;
+
 } // namespace
+
+void OutputGroup::raiseDescriptorLimit() {
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY &&
+        limit.rlim_cur < kWantedDescriptors) {
+        limit.rlim_cur = limit.rlim_max == RLIM_INFINITY
+                             ? kWantedDescriptors
+                             : std::min(limit.rlim_max, kWantedDescriptors);
+        ::setrlimit(RLIMIT_NOFILE, &limit);
+    }
+}
+
+OutputGroup::OutputGroup() {
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur >= kWantedDescriptors) {
+        m_capacity = kMaxFiles;
+    } else if (limit.rlim_cur > kSpareDescriptors + 2) {
+        m_capacity = static_cast<std::size_t>((limit.rlim_cur - kSpareDescriptors) / 2);
+    }
+}
 
 OutputGroup::~OutputGroup() = default;
 
@@ -54,7 +77,7 @@ void OutputGroup::add(std::unique_ptr<AtomicOutput> output, std::uint64_t bytes,
     }
     m_entries.push_back({std::move(output), std::move(done)});
     m_bytes += bytes;
-    if (m_entries.size() >= kMaxFiles || m_bytes >= kMaxBytes) {
+    if (m_entries.size() >= m_capacity || m_bytes >= kMaxBytes) {
         flush();
     }
 }
@@ -65,14 +88,18 @@ void OutputGroup::flush() {
 
     // One flush of each file system takes the data of every output at once. It is made through
     // the output opened first, so that a write error anywhere on that file system since then fails
-    // it; each output is then flushed alone, which finds its own error.
+    // it; each output is then flushed alone, which finds its own error. Each output's folder is
+    // looked up once; its temporary file is on the folder's file system.
     std::vector<std::pair<dev_t, bool>> devices; // and whether their flush succeeded
-    std::vector<dev_t> deviceOf;                 // each entry's file system, looked up once
+    std::vector<Folder> folderOf;
+    std::vector<dev_t> deviceOf;
+    folderOf.reserve(entries.size());
     deviceOf.reserve(entries.size());
     for (const Entry& entry : entries) {
         struct stat status {};
-        const dev_t device =
-            ::fstat(entry.output->handle(), &status) == 0 ? status.st_dev : dev_t(-1);
+        const bool found = ::fstat(entry.output->folderHandle(), &status) == 0;
+        folderOf.push_back(found ? Folder{-1, status.st_dev, status.st_ino} : Folder{});
+        const dev_t device = found ? status.st_dev : dev_t(-1);
         deviceOf.push_back(device);
         if (std::none_of(devices.begin(), devices.end(),
                          [&](const auto& known) { return known.first == device; })) {
@@ -93,11 +120,7 @@ void OutputGroup::flush() {
     std::vector<std::pair<const Entry*, std::pair<dev_t, ino_t>>> published; // and their folder
     for (std::size_t index = 0; index < entries.size(); ++index) {
         const Entry& entry = entries[index];
-        Folder folder;
-        struct stat status {};
-        if (::fstat(entry.output->folderHandle(), &status) == 0) {
-            folder = {-1, status.st_dev, status.st_ino};
-        }
+        Folder folder = folderOf[index];
         const bool known = std::any_of(folders.begin(), folders.end(), [&](const Folder& f) {
             return f.device == folder.device && f.inode == folder.inode;
         });

@@ -6,6 +6,8 @@
 #include "engine/FileName.h"
 #include "engine/FileStream.h"
 
+#include <cerrno>
+
 #include <sys/stat.h>
 
 namespace kelvane {
@@ -13,10 +15,17 @@ namespace kelvane {
 bool isSameFile(const QString& first, const QString& second) {
     struct stat a {};
     struct stat b {};
-    if (::stat(encodeFileName(first).constData(), &a) == 0 &&
-        ::stat(encodeFileName(second).constData(), &b) == 0 && a.st_dev == b.st_dev &&
-        a.st_ino == b.st_ino) {
-        return true;
+    const bool hasFirst = ::stat(encodeFileName(first).constData(), &a) == 0;
+    // A file that is not there is no other file; resolving its path would fail the same way.
+    if (!hasFirst && errno == ENOENT) {
+        return false;
+    }
+    const bool hasSecond = ::stat(encodeFileName(second).constData(), &b) == 0;
+    if (!hasSecond && errno == ENOENT) {
+        return false;
+    }
+    if (hasFirst && hasSecond) {
+        return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
     }
     const QString canonical = canonicalFileName(first);
     return !canonical.isEmpty() && canonical == canonicalFileName(second);

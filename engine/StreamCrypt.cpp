@@ -3,6 +3,7 @@
 
 #include "engine/Charset.h"
 #include "engine/EngineError.h"
+#include "engine/FileStream.h"
 #include "engine/SourceFile.h"
 
 #include <cerrno>
@@ -91,8 +92,13 @@ void StreamInput::finish() const {
     }
 }
 
+// A file from a stream is written on the windowed path, whatever path files take: a stream's
+// chunks come in any size and cannot go to the disk directly.
 StreamOutput::StreamOutput(std::unique_ptr<AtomicOutput> file, int fd, const QString& name)
-    : m_file(std::move(file)), m_fd(fd), m_name(name) {}
+    : m_file(std::move(file)),
+      m_writer(m_file ? std::make_unique<detail::OutputWriter>(*m_file, detail::WritePath::Windowed)
+                      : nullptr),
+      m_fd(fd), m_name(name) {}
 StreamOutput::StreamOutput(StreamOutput&&) noexcept = default;
 StreamOutput& StreamOutput::operator=(StreamOutput&&) noexcept = default;
 StreamOutput::~StreamOutput() = default;
@@ -106,8 +112,8 @@ StreamOutput StreamOutput::descriptor(int fd, const QString& name) {
 }
 
 void StreamOutput::write(const std::uint8_t* data, std::size_t size) {
-    if (m_file) {
-        m_file->write(data, size);
+    if (m_writer) {
+        m_writer->write(data, size);
         return;
     }
     while (size > 0) {

@@ -14,6 +14,10 @@ namespace kelvane {
 
 class SourceFile;
 
+namespace detail {
+class OutputWriter;
+}
+
 // Where a stream transform reads: a file, under the rules of SourceFile (a regular file that must
 // not change while it is read), or an open descriptor such as a pipe, read to its end.
 class StreamInput {
@@ -73,6 +77,7 @@ private:
     StreamOutput(std::unique_ptr<AtomicOutput> file, int fd, const QString& name);
 
     std::unique_ptr<AtomicOutput> m_file;
+    std::unique_ptr<detail::OutputWriter> m_writer; // m_file's, on the windowed path
     int m_fd = -1;
     QString m_name;
 };

@@ -165,7 +165,18 @@ bool DirListBox::readFolder(const QString& path) {
     if (path.isEmpty() || !info.isDir() || !info.isReadable()) {
         return false;
     }
-    const QStringList subfolders = sortedEntries(path, QDir::Dirs | QDir::NoDotAndDotDot);
+    QByteArray entries = folderEntries(path, QDir::Dirs | QDir::NoDotAndDotDot);
+    if (path != m_path || entries != m_subfolders) {
+        fill(path, sortedNames(entries));
+        m_subfolders = std::move(entries);
+    }
+    selectionModel()->setCurrentIndex(m_entries->index(m_currentRow),
+                                      QItemSelectionModel::ClearAndSelect);
+    return true;
+}
+
+// Lists the chain of folders down to `path`, then its subfolders.
+void DirListBox::fill(const QString& path, const QStringList& subfolders) {
     const QStringList chain = chainOf(path);
 
     std::vector<FolderEntries::Entry> entries;
@@ -180,9 +191,6 @@ bool DirListBox::readFolder(const QString& path) {
     m_entries->reset(std::move(entries), static_cast<int>(chain.size()));
     m_path = path;
     m_currentRow = static_cast<int>(chain.size()) - 1;
-    selectionModel()->setCurrentIndex(m_entries->index(m_currentRow),
-                                      QItemSelectionModel::ClearAndSelect);
-    return true;
 }
 
 } // namespace kelvane

@@ -47,8 +47,10 @@ signals:
 
 private:
     bool readFolder(const QString& path);
+    void fill(const QString& path, const QStringList& subfolders);
 
     FolderEntries* m_entries = nullptr;
+    QByteArray m_subfolders; // the folder as last read (folderEntries)
     QString m_path;
     int m_currentRow = -1;
 };

@@ -3,14 +3,14 @@
 
 #include <QListView>
 
-class QStringListModel;
-
 namespace kelvane {
+
+class FileNames;
 
 // The file list: the names of the files in `Path`, sorted, hidden and system files left out.
 // A click on a name (or moving to another name with the keyboard) raises Click. The names are
-// held as one list behind a model, and the view draws only the rows in sight, all of one height,
-// so that a folder of many thousand files opens as fast as a small one.
+// held as the folder gave them behind a model, and the view draws only the rows in sight, all of
+// one height, so that a folder of many thousand files opens as fast as a small one.
 class FileListBox : public QListView {
     Q_OBJECT
     Q_PROPERTY(QString Path READ Path WRITE setPath)
@@ -33,7 +33,7 @@ public:
 
     int ListIndex() const { return currentIndex().row(); }
     void setListIndex(int index);
-    int ListCount() const { return static_cast<int>(m_names.size()); }
+    int ListCount() const;
     QString List(int index) const;
 
     // Reads the folder again; the selected file stays selected while it is there. False, with
@@ -49,9 +49,9 @@ protected:
 private:
     bool readFolder(const QString& path, const QString& keepSelected);
     void selectRow(int row);
+    int rowOf(const QString& name) const;
 
-    QStringListModel* m_model = nullptr;
-    QStringList m_names;
+    FileNames* m_model = nullptr;
     QString m_path;
     bool m_updating = false;
     int m_rowAtPress = -1;

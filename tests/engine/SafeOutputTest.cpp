@@ -6,12 +6,15 @@
 #include "tests/support/OutputFaults.h"
 
 #include <QRegularExpression>
+#include <QScopeGuard>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <map>
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -300,11 +303,18 @@ TEST_F(SafeOutput, TheNewFileIsNeverMoreOpenThanItsSourceTheUmaskOrWhatItReplace
 // done is called once, after that: with no error when it is on disk under its name, otherwise
 // with the error, and then nothing of it is left. One output's failure leaves the others alone. A
 // group that fills up flushes by itself, a large output is published at once on its own, and a
-// group destroyed without a flush leaves the folder as it was.
+// group destroyed without a flush leaves the folder as it was. A group never holds more open
+// files than the process may open: here a few hundred.
 TEST_F(SafeOutput, AGroupPublishesEachOutputOnlyOnceItIsOnDisk) {
     using enum OutputCall;
-    constexpr int kMax = int(OutputGroup::kMaxFiles);
     constexpr auto kLarge = qsizetype(OutputGroup::kLargeFile);
+    rlimit limit{};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &limit), 0);
+    const rlimit before = limit;
+    limit.rlim_cur = std::min<rlim_t>(limit.rlim_max, 640);
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &limit), 0);
+    const auto restore = qScopeGuard([&] { ::setrlimit(RLIMIT_NOFILE, &before); });
+    const int full = int(OutputGroup().capacity());
     const struct {
         const char* what;
         int files = 5;
@@ -327,7 +337,10 @@ TEST_F(SafeOutput, AGroupPublishesEachOutputOnlyOnceItIsOnDisk) {
         {.what = "an output appears", .appearsAt = 3, .failing = 3, .failure = Kind::OutputExists},
         {.what = "destroyed without a flush", .flush = false},
         {.what = "the folder's flush fails", .call = FolderFlush, .nth = 1, .unflushed = true},
-        {.what = "a full group flushes", .files = kMax + 1, .size = 100, .doneBeforeFlush = kMax},
+        {.what = "a full group flushes",
+         .files = 2 * full + 1,
+         .size = 100,
+         .doneBeforeFlush = 2 * full},
         {.what = "large outputs go at once", .files = 2, .size = kLarge, .doneBeforeFlush = 2},
     };
     const QTemporaryDir inputs;

@@ -9,12 +9,16 @@
 #include <QScopeGuard>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 
 namespace kelvane::test {
 
 namespace {
 
 const QRect kFrame(18, 165, 1084, 436); // frContainer as designed, in pixels
+
+// What happens to the browsed folder between two readings.
+enum class FolderChange { None, FileAdded, FileRenamed, FolderBecomesFile, LinkLosesItsFile };
 
 class WindowTest : public QObject {
     Q_OBJECT
@@ -239,6 +243,70 @@ private slots:
             QVERIFY2(DriveListBox::listsVolume(row.root, row.type) == row.listed,
                      qPrintable(row.root));
         }
+    }
+
+    // Refresh shows every change of the folder, also one that keeps the number and the lengths
+    // of its names or changes only what an entry is; the selected file stays selected. With
+    // nothing changed the lists stay as they were.
+    void refreshShowsEachChange_data() {
+        QTest::addColumn<FolderChange>("change");
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<QStringList>("folders");
+        QTest::addRow("nothing") << FolderChange::None << QStringList{"a.txt", "link", "Z.txt"}
+                                 << QStringList{"x"};
+        QTest::addRow("a file added")
+            << FolderChange::FileAdded << QStringList{"a.txt", "b.txt", "link", "Z.txt"}
+            << QStringList{"x"};
+        QTest::addRow("a file renamed to a name as long")
+            << FolderChange::FileRenamed << QStringList{"c.txt", "link", "Z.txt"}
+            << QStringList{"x"};
+        QTest::addRow("a folder replaced by a file of its name")
+            << FolderChange::FolderBecomesFile << QStringList{"a.txt", "link", "x", "Z.txt"}
+            << QStringList{};
+        QTest::addRow("the file of a link removed elsewhere")
+            << FolderChange::LinkLosesItsFile << QStringList{"a.txt", "Z.txt"} << QStringList{"x"};
+    }
+
+    void refreshShowsEachChange() {
+        QFETCH(FolderChange, change);
+        QFETCH(QStringList, files);
+        QFETCH(QStringList, folders);
+        CommandWindow w;
+        const MainControls& c = w.c();
+        QTemporaryDir elsewhere;
+        writeBytes(elsewhere.filePath("target"), "t");
+        QVERIFY(QFile::link(elsewhere.filePath("target"), w.file("link")));
+        w.write("a.txt", "a");
+        w.write("Z.txt", "z");
+        w.write("x/inside", "i");
+        QCOMPARE(itemTexts(*c.File1), QStringList({"a.txt", "link", "Z.txt"}));
+        QVERIFY(c.File1->setFileName("Z.txt"));
+        switch (change) {
+        case FolderChange::None:
+            break;
+        case FolderChange::FileAdded:
+            writeBytes(w.file("b.txt"), "b");
+            break;
+        case FolderChange::FileRenamed:
+            QVERIFY(QFile::rename(w.file("a.txt"), w.file("c.txt")));
+            break;
+        case FolderChange::FolderBecomesFile:
+            QVERIFY(QDir(w.file("x")).removeRecursively());
+            writeBytes(w.file("x"), "x");
+            break;
+        case FolderChange::LinkLosesItsFile:
+            QVERIFY(QFile::remove(elsewhere.filePath("target")));
+            break;
+        }
+        w.window->lblRefresh_Click();
+        QCOMPARE(itemTexts(*c.File1), files);
+        QCOMPARE(c.File1->FileName(), QString("Z.txt"));
+        QStringList listed;
+        for (int i = 0; i < c.Dir1->ListCount(); ++i) {
+            listed.append(QFileInfo(c.Dir1->List(i)).fileName());
+        }
+        QCOMPARE(listed, folders);
+        QCOMPARE(c.Dir1->Path(), w.data.path());
     }
 
     // The file list shows the folder list's folder without hidden entries; opening a subfolder
