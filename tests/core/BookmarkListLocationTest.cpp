@@ -71,7 +71,6 @@ TEST_P(ListOnDisk, ReadsAndSaves) {
     const auto location = BookmarkListLocation::forProgramIn(program, environment, QString());
     EXPECT_EQ(location.readPath(), lists[int(row.read)]);
     QDir::setCurrent(before);
-    EXPECT_EQ(location.besideProgram(), row.save == Where::Beside);
     EXPECT_EQ(location.savePath(), lists[int(row.save)]);
     EXPECT_EQ(location.portableNote().isEmpty(), row.save != Where::Beside);
     EXPECT_EQ(QDir(program).entryList(QDir::AllEntries | QDir::Hidden), besideBefore);
