@@ -68,17 +68,16 @@ TEST_F(BookmarkStore, SavesALinkedListIntoItsTargetKeepingTheLink) {
 TEST_F(BookmarkStore, EveryChangeIsALockedReadModifyWrite) {
     Store first = storeIn(dir.path());
     constexpr int kWriters = 4, kEach = 5;
-    std::vector<std::thread> writers;
-    for (int w = 0; w < kWriters; ++w) {
-        writers.emplace_back([this, w] {
-            Store store = storeIn(dir.path()); // a store of its own, as another program has
-            for (int i = 0; i < kEach; ++i) {
-                adding(store, QStringLiteral("s%1-%2=o").arg(w).arg(i));
-            }
-        });
-    }
-    for (std::thread& writer : writers) {
-        writer.join();
+    {
+        std::vector<std::jthread> writers; // joined as they go
+        for (int w = 0; w < kWriters; ++w) {
+            writers.emplace_back([this, w] {
+                Store store = storeIn(dir.path()); // a store of its own, as another program has
+                for (int i = 0; i < kEach; ++i) {
+                    adding(store, QStringLiteral("s%1-%2=o").arg(w).arg(i));
+                }
+            });
+        }
     }
     QStringList stored = first.read();
     stored.removeDuplicates();

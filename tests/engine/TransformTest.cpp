@@ -46,7 +46,6 @@ inline std::vector<QList<QByteArray>> readTable(const char* name) {
 // gives the generator's bytes and end state for starts anywhere on the cycle, runs across the
 // period's end, and more than one whole period, at lengths around the XOR kernels' round sizes.
 TEST(Keystream, ThePeriodGivesTheGeneratorsBytes) {
-    const std::uint64_t period = ks::kPeriod;
     const struct {
         const char* what;
         std::uint32_t state;
@@ -54,8 +53,8 @@ TEST(Keystream, ThePeriodGivesTheGeneratorsBytes) {
     } rows[] = {
         {"nothing", 0x123456, 0},
         {"one byte at the cycle's start", 0, 1},
-        {"across the period's end", ks::advance(0, period - 100), 300},
-        {"the last byte of the period", ks::advance(0, period - 1), 1},
+        {"across the period's end", ks::advance(0, ks::kPeriod - 100), 300},
+        {"the last byte of the period", ks::advance(0, ks::kPeriod - 1), 1},
         {"odd state, around a round", 0x8000BF, 129},
         {"the highest state", 0xFFFFFF, 255},
         {"more than two periods", 0x50000, 2 * ks::kPeriod + 65536 + 7},
@@ -191,18 +190,17 @@ TEST_F(TransformFile, GivesTheBytesAndGeneratorStateOfTheBufferTransform) {
         SCOPED_TRACE(size);
         const QString source = write("in", randomBytes(size));
         std::uint64_t last = 0, total = 0;
-        int yields = 0, refused = 0;
+        int yields = 0, busy = 0;
         const YieldStep yield = [&](std::uint64_t done, std::uint64_t shownTotal) {
             EXPECT_TRUE(done - last <= kYieldInterval && (yields++ == 0) == (done == 0));
             std::tie(last, total) = std::tuple(done, shownTotal);
-            refused += failureOf([&] { RndCrypt(source, path("other"), "x"); }) == Kind::Busy;
-            refused +=
-                failureOf([&] { SteppedTransform(source, path("other"), "x"); }) == Kind::Busy;
-            refused += failureOf([] { transformed("abc", "x"); }) == Kind::Busy;
+            busy += failureOf([&] { RndCrypt(source, path("other"), "x"); }) == Kind::Busy;
+            busy += failureOf([&] { SteppedTransform(source, path("other"), "x"); }) == Kind::Busy;
+            busy += failureOf([] { transformed("abc", "x"); }) == Kind::Busy;
         };
         processRandomSource().setState(0x123456);
         EXPECT_EQ(RndCrypt(source, path("out"), "p\u00e4ssword", yield, Replace::Existing), size);
-        EXPECT_TRUE(last == std::uint64_t(size) && total == last && refused == 3 * yields);
+        EXPECT_TRUE(last == std::uint64_t(size) && total == last && busy == 3 * yields);
         EXPECT_TRUE(read("out") == transformed(read("in"), "p\u00e4ssword"));
         RandomSource seeded;
         seedContentKeystream("p\xE4ssword", seeded);

@@ -58,8 +58,7 @@ protected:
             now[name] = S_ISREG(s.st_mode) ? "file" + mode + read(name)
                         : S_ISLNK(s.st_mode)
                             ? "link" + mode + QFile::encodeName(QFile::symLinkTarget(path(name)))
-                        : S_ISFIFO(s.st_mode) ? "pipe" + mode
-                                              : "other" + mode;
+                            : "other" + mode;
         }
         return now;
     }

@@ -10,18 +10,8 @@
 
 namespace kelvane::test {
 
-enum class OutputCall {
-    Open,
-    Write,
-    Flush,
-    Chmod,
-    Close,
-    Link,
-    Rename,
-    FolderFlush,
-    FlushAll,
-    Count
-};
+// The output calls; Sync is the flush of a whole file system (syncfs).
+enum class OutputCall { Open, Write, Flush, Chmod, Close, Link, Rename, FolderFlush, Sync, Count };
 
 // While it lives, the engine's output calls go through counting wrappers: the n-th use of a call
 // can be made to fail with an error number. Without `unnamedFiles` the file system refuses
@@ -29,8 +19,7 @@ enum class OutputCall {
 class OutputFaults {
 public:
     explicit OutputFaults(bool unnamedFiles = true) {
-        state() = State{};
-        state().noUnnamed = !unnamedFiles;
+        state() = State{.noUnnamed = !unnamedFiles};
         detail::OutputCalls& calls = detail::outputCalls();
         calls.openat = [](int dirfd, const char* path, int flags, mode_t mode) {
             if ((flags & O_TMPFILE) == O_TMPFILE && state().noUnnamed) {
@@ -57,7 +46,7 @@ public:
         calls.linkat = &wrapped<OutputCall::Link, &detail::OutputCalls::linkat>;
         calls.renameat2 = &wrapped<OutputCall::Rename, &detail::OutputCalls::renameat2>;
         calls.fsync = &wrapped<OutputCall::FolderFlush, &detail::OutputCalls::fsync>;
-        calls.syncfs = &wrapped<OutputCall::FlushAll, &detail::OutputCalls::syncfs>;
+        calls.syncfs = &wrapped<OutputCall::Sync, &detail::OutputCalls::syncfs>;
     }
     ~OutputFaults() {
         detail::outputCalls() = detail::systemOutputCalls();
