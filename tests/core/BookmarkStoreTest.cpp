@@ -3,8 +3,6 @@
 
 #include "tests/support/EngineTest.h"
 
-#include <QLockFile>
-
 #include <thread>
 #include <vector>
 
@@ -63,13 +61,14 @@ TEST_F(BookmarkStore, SavesALinkedListIntoItsTargetKeepingTheLink) {
 }
 
 // Every change re-reads the file under the lock: changes of many writers at once are all kept.
-// A lock another program holds is waited for, and not had in time it is an error that changes
-// nothing; what the change itself refuses leaves the file alone.
+// The lock is held until the change is written: another program's change waits for it, and not
+// had in time it is an error that changes nothing; what the change itself refuses leaves the file
+// alone.
 TEST_F(BookmarkStore, EveryChangeIsALockedReadModifyWrite) {
     Store first = storeIn(dir.path());
     constexpr int kWriters = 4, kEach = 5;
     {
-        std::vector<std::jthread> writers; // joined as they go
+        std::vector<std::jthread> writers; // each joined as the block ends
         for (int w = 0; w < kWriters; ++w) {
             writers.emplace_back([this, w] {
                 Store store = storeIn(dir.path()); // a store of its own, as another program has
@@ -84,17 +83,17 @@ TEST_F(BookmarkStore, EveryChangeIsALockedReadModifyWrite) {
     EXPECT_EQ(stored.size(), kWriters * kEach);
 
     const QByteArray before = read(first.path());
-    {
-        QLockFile held(first.savedFile() + ".lock");
-        ASSERT_TRUE(held.tryLock(0));
-        first.setLockTimeout(200);
+    Store other = storeIn(dir.path());
+    other.setLockTimeout(200);
+    first.update([&](QStringList&) { // the list stays locked while a change is made
         try {
-            adding(first, "late=o");
+            adding(other, "late=o");
             ADD_FAILURE() << "a held lock let a change through";
         } catch (const BookmarkStoreError& error) {
             EXPECT_EQ(error.kind(), BookmarkStoreError::Kind::Busy);
         }
-    }
+        return false;
+    });
     EXPECT_THROW(first.update([](QStringList&) -> bool { throw std::logic_error("refused"); }),
                  std::logic_error);
     EXPECT_EQ(read(first.path()), before);
