@@ -8,8 +8,6 @@
 namespace kelvane::test {
 namespace {
 
-using Clash = RunChecks::Clash;
-
 // Files real/x.txt and real/y.txt, a linked folder alias -> real, a link real/to-y -> y.txt.
 class RunChecksTest : public FileFixture {
 protected:
@@ -30,7 +28,7 @@ TEST_F(RunChecksTest, OutputsMeetSourcesAndEachOtherHoweverSpelled) {
     struct Job {
         const char* source; // empty: a stream
         const char* output;
-        Clash clash;
+        RunChecks::Clash clash;
     };
     const struct {
         const char* name;
@@ -60,7 +58,7 @@ TEST_F(RunChecksTest, OutputsMeetSourcesAndEachOtherHoweverSpelled) {
         for (const Job& job : row.jobs) {
             SCOPED_TRACE(job.output);
             EXPECT_EQ(checks.check(full(job.source), path(job.output)), job.clash);
-            if (job.clash == Clash::None) {
+            if (job.clash == None) {
                 checks.claim(path(job.output));
             }
         }

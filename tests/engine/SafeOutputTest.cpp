@@ -5,18 +5,14 @@
 #include "tests/support/EngineTest.h"
 #include "tests/support/OutputFaults.h"
 
-#include <QRegularExpression>
 #include <QScopeGuard>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <map>
 
 #include <fcntl.h>
 #include <sys/resource.h>
-#include <sys/socket.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 using namespace kelvane;
@@ -45,15 +41,6 @@ protected:
         return failureOf([&] { RndCrypt(source, path(output), "pw", yield, replace); });
     }
 
-    // Makes a socket at `name`.
-    void bindSocket(const QString& name) {
-        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        sockaddr_un address{.sun_family = AF_UNIX, .sun_path = {}};
-        std::strncpy(address.sun_path, qPrintable(path(name)), sizeof address.sun_path - 1);
-        EXPECT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-        ::close(fd);
-    }
-
     QByteArray content, locked;
     QString source;
 };
@@ -74,7 +61,8 @@ TEST_F(SafeOutput, ReplacesOnlyWithConsentAndNeverWritesThroughALink) {
         {"a dangling link", [&] { QFile::link(path("nowhere.txt"), path("out.bin")); }},
         {"a pipe", [&] { ::mkfifo(qPrintable(path("out.bin")), 0644); },
          "it is a pipe (FIFO), not a file."},
-        {"a socket", [&] { bindSocket("out.bin"); }, "it is a socket, not a file."},
+        {"a socket", [&] { ::mknod(qPrintable(path("out.bin")), S_IFSOCK | 0644, 0); },
+         "it is a socket, not a file."},
         {"a folder", [&] { QDir(dir.path()).mkdir("out.bin"); }, "it is a folder."},
     };
     ASSERT_EQ(::chmod(qPrintable(source), 0644), 0);
@@ -138,50 +126,46 @@ TEST_F(SafeOutput, ReplacesOnlyWithConsentAndNeverWritesThroughALink) {
 // the file system has no folder flushes.
 TEST_F(SafeOutput, EveryFailingOutputCallLeavesTheFolderAsItWas) {
     int failedRuns = 0;
-    const auto failEachUse = [&](bool unnamed, bool replacing, OutputCall call, int error) {
-        for (int nth = 1;; ++nth) {
-            SCOPED_TRACE(testing::Message() << "unnamed " << unnamed << ", replacing " << replacing
-                                            << ", call " << int(call) << " use " << nth
-                                            << " failing with " << std::strerror(error));
-            QFile::remove(path("out.bin"));
-            if (replacing) {
-                write("out.bin", "old output");
-            }
-            const auto before = state();
-            OutputFaults faults(unnamed);
-            faults.failAt(call, nth, error);
-            const auto failure = errorOf([&] {
-                RndCrypt(source, path("out.bin"), "pw", {},
-                         replacing ? Replace::Existing : Replace::Nothing);
-            });
-            const bool failed = faults.uses(call) >= nth;
-            const bool unflushed = failure && failure->kind() == Kind::Unflushed;
-            EXPECT_EQ(unflushed, failed && call == OutputCall::FolderFlush && error != EINVAL);
-            EXPECT_TRUE(!failure || failure->message().contains(std::strerror(error)));
-            if (failure && !unflushed) {
-                ++failedRuns;
-                EXPECT_EQ(failure->kind(), Kind::Write);
-                EXPECT_EQ(state(), before);
-            } else {
-                EXPECT_EQ(read("out.bin"), locked);
-                EXPECT_EQ(entries(), QStringList({"out.bin", "source.bin"}));
-            }
-            if (!failed) {
-                return;
-            }
-        }
-    };
     for (const bool unnamed : {false, true}) {
         for (const bool replacing : {false, true}) {
-            for (int call = 0; call < int(OutputCall::Count); ++call) {
-                for (const int error : {EIO, ENOSPC, EDQUOT}) {
-                    failEachUse(unnamed, replacing, OutputCall(call), error);
+            for (int index = 0; index < int(OutputCall::Count); ++index) {
+                const auto call = OutputCall(index);
+                // EINVAL from the folder's flush: a file system without folder flushes, no fault.
+                for (const int error : {EIO, ENOSPC, EINVAL}) {
+                    for (int nth = 1, failed = 1; failed; ++nth) {
+                        SCOPED_TRACE(testing::Message()
+                                     << "unnamed " << unnamed << ", replacing " << replacing
+                                     << ", call " << int(call) << " use " << nth << " failing with "
+                                     << std::strerror(error));
+                        QFile::remove(path("out.bin"));
+                        if (replacing) {
+                            write("out.bin", "old output");
+                        }
+                        const auto before = state();
+                        OutputFaults faults(unnamed);
+                        faults.failAt(call, nth, error);
+                        const auto failure = errorOf([&] {
+                            RndCrypt(source, path("out.bin"), "pw", {},
+                                     replacing ? Replace::Existing : Replace::Nothing);
+                        });
+                        failed = faults.uses(call) >= nth;
+                        const bool unflushed = failure && failure->kind() == Kind::Unflushed;
+                        EXPECT_EQ(unflushed,
+                                  failed && call == OutputCall::FolderFlush && error != EINVAL);
+                        EXPECT_TRUE(!failure || failure->message().contains(std::strerror(error)));
+                        if (failure && !unflushed) {
+                            ++failedRuns;
+                            EXPECT_EQ(failure->kind(), Kind::Write);
+                            EXPECT_EQ(state(), before);
+                        } else {
+                            EXPECT_EQ(read("out.bin"), locked);
+                            EXPECT_EQ(entries(), QStringList({"out.bin", "source.bin"}));
+                        }
+                    }
                 }
             }
         }
     }
-    // A file system without folder flushes (EINVAL) is no fault: the run succeeds.
-    failEachUse(false, false, OutputCall::FolderFlush, EINVAL);
     EXPECT_GT(failedRuns, 100);
 }
 
@@ -194,18 +178,17 @@ TEST_F(SafeOutput, EveryWritePathWritesTheSameBytes) {
     const int probe = ::open(qPrintable(dir.path()), O_WRONLY | O_TMPFILE | O_DIRECT, 0600);
     const bool directHere = probe >= 0;
     ::close(probe);
-    const QByteArray large = randomBytes(41 * kMiB + 5000);
     using enum detail::WritePath;
     const struct {
         const char* what;
         detail::WritePath path;
         bool refused;
         QByteArray content;
-        int directWrites, refusedWrites; // where the file system takes direct writes
+        int directWrites; // tried, where the file system takes direct writes
     } rows[] = {
-        {"windowed, past the window", Windowed, false, large, 0, 0},
-        {"direct, a partial last chunk", Direct, false, content, 2, 0},
-        {"direct refused", Direct, true, content.first(2 * kMiB), 1, 1},
+        {"windowed, past the window", Windowed, false, randomBytes(41 * kMiB + 5000), 0},
+        {"direct, a partial last chunk", Direct, false, content, 2},
+        {"direct refused", Direct, true, content.first(2 * kMiB), 1},
     };
     const detail::WritePath before = detail::writePath();
     for (const auto& row : rows) {
@@ -220,7 +203,6 @@ TEST_F(SafeOutput, EveryWritePathWritesTheSameBytes) {
         EXPECT_EQ(lock("out.bin", Replace::Nothing), std::nullopt);
         EXPECT_TRUE(read("out.bin") == transformed(row.content, "pw"));
         if (directHere || row.directWrites == 0) {
-            EXPECT_EQ(faults.refusedWrites(), row.refusedWrites);
             EXPECT_EQ(faults.directWrites(), row.directWrites);
         }
     }
@@ -238,7 +220,6 @@ TEST_F(SafeOutput, ASourceThatChangesWhileItIsReadFailsTheRun) {
         std::function<void()> change;
         bool cutBack = false;
     } rows[] = {
-        {"truncated", [&] { QFile::resize(source, 169); }},
         {"grown, then cut back", [&] { QFile::resize(source, 3 * kMiB); }, true},
         {"replaced",
          [&] { ::rename(qPrintable(write("other.bin", content)), qPrintable(source)); }},
@@ -322,19 +303,17 @@ TEST_F(SafeOutput, AGroupPublishesEachOutputOnlyOnceItIsOnDisk) {
         bool unnamed = true;
         OutputCall call = Count; // the call that fails, at its `nth` use
         int nth = 0;
-        bool syncfsFails = false; // every flush of the whole file system fails
+        bool syncfsFails = false; // the flush of the whole file system fails
         int appearsAt = -1;       // an output that someone else writes meanwhile
         bool flush = true;
-        int failing = -1; // the output expected to fail, and how
-        Kind failure = Kind::Write;
+        int failing = -1; // the output expected to fail
         int doneBeforeFlush = 0;
         bool unflushed = false; // every output published, and each one reported unconfirmed
     } rows[] = {
-        {.what = "the file system's flush fails", .call = FlushAll, .nth = 1},
         {.what = "both flushes fail", .call = Flush, .nth = 3, .syncfsFails = true, .failing = 2},
         {.what = "the second link fails", .call = Link, .nth = 2, .failing = 1},
         {.what = "a rename fails", .unnamed = false, .call = Rename, .nth = 5, .failing = 4},
-        {.what = "an output appears", .appearsAt = 3, .failing = 3, .failure = Kind::OutputExists},
+        {.what = "an output appears", .appearsAt = 3, .failing = 3},
         {.what = "destroyed without a flush", .flush = false},
         {.what = "the folder's flush fails", .call = FolderFlush, .nth = 1, .unflushed = true},
         {.what = "a full group flushes",
@@ -349,15 +328,14 @@ TEST_F(SafeOutput, AGroupPublishesEachOutputOnlyOnceItIsOnDisk) {
         for (const QString& entry : entries()) {
             QFile::remove(path(entry));
         }
-        std::vector<QByteArray> contents;
-        std::map<int, std::optional<Kind>> reports, expectedReports;
+        QMap<int, std::optional<Kind>> reports, expectedReports;
         int calls = 0;
         {
             OutputFaults faults(row.unnamed);
             OutputGroup group;
             for (int i = 0; i < row.files; ++i) {
-                contents.push_back(randomBytes(row.size + i));
-                const QString input = write(inputs.filePath(QString::number(i)), contents.back());
+                const auto input =
+                    write(inputs.filePath(QString::number(i)), randomBytes(row.size + i));
                 RndCrypt(input, path(QString::number(i)), "pw", group,
                          [&, i](const EngineError* e) {
                              ++calls;
@@ -366,14 +344,12 @@ TEST_F(SafeOutput, AGroupPublishesEachOutputOnlyOnceItIsOnDisk) {
             }
             // Named temporary files are there, but no output's name before its done.
             EXPECT_EQ(calls, row.doneBeforeFlush);
-            EXPECT_EQ(entries().filter(QRegularExpression("^[0-9]+$")).size(), row.doneBeforeFlush);
+            EXPECT_EQ(entries().size() - entries().filter(".kelvane-").size(), row.doneBeforeFlush);
             if (row.appearsAt >= 0) {
                 write(QString::number(row.appearsAt), "someone else's");
             }
+            faults.failAt(Sync, row.syncfsFails ? 1 : 0, EIO);
             faults.failAt(row.call, row.nth, EIO);
-            if (row.syncfsFails) {
-                faults.failFileSystemFlushes();
-            }
             if (row.flush) {
                 group.flush();
             }
@@ -381,12 +357,13 @@ TEST_F(SafeOutput, AGroupPublishesEachOutputOnlyOnceItIsOnDisk) {
         QMap<QString, QByteArray> expected;
         for (int i = 0; i < row.files && row.flush; ++i) {
             const bool fails = i == row.failing;
-            expectedReports[i] = fails           ? std::optional(row.failure)
-                                 : row.unflushed ? std::optional(Kind::Unflushed)
-                                                 : std::nullopt;
+            expectedReports[i] =
+                fails ? std::optional(i == row.appearsAt ? Kind::OutputExists : Kind::Write)
+                : row.unflushed ? std::optional(Kind::Unflushed)
+                                : std::nullopt;
             if (!fails) {
                 expected[QString::number(i)] =
-                    "file 644 " + transformed(contents[std::size_t(i)], "pw");
+                    "file 644 " + transformed(randomBytes(row.size + i), "pw");
             }
         }
         if (row.appearsAt >= 0) {

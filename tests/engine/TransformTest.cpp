@@ -54,7 +54,6 @@ inline std::vector<QList<QByteArray>> readTable(const char* name) {
 // gives the generator's bytes and end state for starts anywhere on the cycle, runs across the
 // period's end, and more than one whole period, at lengths around the XOR kernels' round sizes.
 TEST(Keystream, ThePeriodGivesTheGeneratorsBytes) {
-    const std::uint64_t period = ks::kPeriod;
     const struct {
         const char* what;
         std::uint32_t state;
@@ -62,8 +61,8 @@ TEST(Keystream, ThePeriodGivesTheGeneratorsBytes) {
     } rows[] = {
         {"nothing", 0x123456, 0},
         {"one byte at the cycle's start", 0, 1},
-        {"across the period's end", ks::advance(0, period - 100), 300},
-        {"the last byte of the period", ks::advance(0, period - 1), 1},
+        {"across the period's end", ks::advance(0, ks::kPeriod - 100), 300},
+        {"the last byte of the period", ks::advance(0, ks::kPeriod - 1), 1},
         {"odd state, around a round", 0x8000BF, 129},
         {"the highest state", 0xFFFFFF, 255},
         {"more than two periods", 0x50000, 2 * ks::kPeriod + 65536 + 7},
@@ -123,18 +122,14 @@ TEST_F(LockVectors, EveryRow) {
 // precomputed period is used, and across read chunks; the hash covers every keystream byte. In
 // memory and through a file.
 TEST_F(LockVectors, LongStreams) {
-    const auto sha256 = [](const QByteArray& data) {
-        return QCryptographicHash::hash(data, QCryptographicHash::Sha256).toHex();
-    };
     for (const auto& row : readTable("long.tsv")) {
         SCOPED_TRACE(row[0].toStdString() + " " + row[1].toStdString());
-        QByteArray content(row[1].toLongLong(), '\0');
-        const QString zeros = write("zeros", content);
-        RndCryptBuffer(bytes(content), QByteArray::fromHex(row[0]));
-        EXPECT_EQ(sha256(content), row[2]);
-        RndCrypt(zeros, path("locked"), textFor(QByteArray::fromHex(row[0])), {},
-                 Replace::Existing);
-        EXPECT_EQ(sha256(read("locked")), row[2]);
+        const QString zeros = write("zeros", QByteArray(row[1].toLongLong(), '\0'));
+        const QString password = textFor(QByteArray::fromHex(row[0]));
+        RndCrypt(zeros, path("locked"), password, {}, Replace::Existing);
+        for (const QByteArray& locked : {transformed(read("zeros"), password), read("locked")}) {
+            EXPECT_EQ(QCryptographicHash::hash(locked, QCryptographicHash::Sha256).toHex(), row[2]);
+        }
     }
 }
 
@@ -158,8 +153,7 @@ TEST_F(TransformFile, SteppedKnownAnswersAndTheirUndoFromAFreshGenerator) {
 // new in the folder, no file left open, and no draw made unless the run had started. (A missing
 // source or folder, a wrong password and the plain same path are the command-line tool's.)
 TEST_F(TransformFile, FailuresLeaveNothingBehind) {
-    const QByteArray content = "the source";
-    const QString src = write("src.bin", content);
+    const QString src = write("src.bin", "the source");
     const QString old = write("old.bin", "old output");
     const QString out = path("out.bin"), missing = path("none.bin"), copy = path("copy.bin");
     QFile::link(src, path("link.bin"));
@@ -202,23 +196,20 @@ TEST_F(TransformFile, FailuresLeaveNothingBehind) {
 TEST_F(TransformFile, GivesTheBytesAndGeneratorStateOfTheBufferTransform) {
     for (const qsizetype size : {3 * kMiB + 3, kMiB, 256 * 1024 + 1, 65536, 65535, 1, 0}) {
         SCOPED_TRACE(size);
-        const QByteArray content = randomBytes(size);
-        const QString source = write("in", content);
+        const QString source = write("in", randomBytes(size));
         std::uint64_t last = 0, total = 0;
-        int yields = 0, refused = 0;
+        int yields = 0, busy = 0;
         const YieldStep yield = [&](std::uint64_t done, std::uint64_t shownTotal) {
             EXPECT_TRUE(done - last <= kYieldInterval && (yields++ == 0) == (done == 0));
             std::tie(last, total) = std::tuple(done, shownTotal);
-            refused += failureOf([&] { RndCrypt(source, path("other"), "x"); }) == Kind::Busy;
-            refused +=
-                failureOf([&] { SteppedTransform(source, path("other"), "x"); }) == Kind::Busy;
-            QByteArray scratch("abc");
-            refused += failureOf([&] { RndCryptBuffer(bytes(scratch), "x"); }) == Kind::Busy;
+            busy += failureOf([&] { RndCrypt(source, path("other"), "x"); }) == Kind::Busy;
+            busy += failureOf([&] { SteppedTransform(source, path("other"), "x"); }) == Kind::Busy;
+            busy += failureOf([] { transformed("abc", "x"); }) == Kind::Busy;
         };
         processRandomSource().setState(0x123456);
         EXPECT_EQ(RndCrypt(source, path("out"), "p\u00e4ssword", yield, Replace::Existing), size);
-        EXPECT_TRUE(last == std::uint64_t(size) && total == last && refused == 3 * yields);
-        EXPECT_TRUE(read("out") == transformed(content, "p\u00e4ssword"));
+        EXPECT_TRUE(last == std::uint64_t(size) && total == last && busy == 3 * yields);
+        EXPECT_TRUE(read("out") == transformed(read("in"), "p\u00e4ssword"));
         RandomSource seeded;
         seedContentKeystream("p\xE4ssword", seeded);
         EXPECT_EQ(processRandomSource().state(), keystream::advance(seeded.state(), size));

@@ -15,7 +15,6 @@
 
 #include <sys/stat.h>
 
-#include <algorithm>
 #include <optional>
 
 namespace kelvane::test {
@@ -42,8 +41,9 @@ protected:
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
     }
 
-    QStringList entries() const {
-        return QDir(dir.path())
+    // Every entry of the folder `name`, this one by default.
+    QStringList entries(const QString& name = ".") const {
+        return QDir(path(name))
             .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     }
 
@@ -54,15 +54,11 @@ protected:
         for (const QString& name : entries()) {
             struct stat s {};
             ::lstat(QFile::encodeName(path(name)).constData(), &s);
-            const bool file = S_ISREG(s.st_mode), link = S_ISLNK(s.st_mode);
-            now[name] = QByteArray(file                  ? "file "
-                                   : link                ? "link "
-                                   : S_ISFIFO(s.st_mode) ? "pipe "
-                                                         : "other ") +
-                        QByteArray::number(s.st_mode & 07777, 8) + ' ' +
-                        (file   ? read(name)
-                         : link ? QFile::encodeName(QFile::symLinkTarget(path(name)))
-                                : "");
+            const QByteArray mode = ' ' + QByteArray::number(s.st_mode & 07777, 8) + ' ';
+            now[name] = S_ISREG(s.st_mode) ? "file" + mode + read(name)
+                        : S_ISLNK(s.st_mode)
+                            ? "link" + mode + QFile::encodeName(QFile::symLinkTarget(path(name)))
+                            : "other" + mode;
         }
         return now;
     }
@@ -87,8 +83,7 @@ inline std::optional<Kind> failureOf(const std::function<void()>& call) {
 // Reproducible bytes of any length.
 inline QByteArray randomBytes(qsizetype size) {
     QByteArray data(size, Qt::Uninitialized);
-    QRandomGenerator generator(static_cast<quint32>(size) + 11);
-    std::generate(data.begin(), data.end(), [&] { return static_cast<char>(generator()); });
+    QRandomGenerator(static_cast<quint32>(size) + 11).generate(data.begin(), data.end());
     return data;
 }
 

@@ -10,27 +10,16 @@
 
 namespace kelvane::test {
 
-enum class OutputCall {
-    Open,
-    Write,
-    Flush,
-    Chmod,
-    Close,
-    Link,
-    Rename,
-    FolderFlush,
-    FlushAll,
-    Count
-};
+// The output calls; Sync is the flush of a whole file system (syncfs).
+enum class OutputCall { Open, Write, Flush, Chmod, Close, Link, Rename, FolderFlush, Sync, Count };
 
-// While it lives, the engine's output calls go through counting wrappers: the n-th use of one
-// call can be made to fail with an error number. Without `unnamedFiles` the file system refuses
+// While it lives, the engine's output calls go through counting wrappers: the n-th use of a call
+// can be made to fail with an error number. Without `unnamedFiles` the file system refuses
 // unnamed temporary files, as NFS, vfat and many FUSE file systems do.
 class OutputFaults {
 public:
     explicit OutputFaults(bool unnamedFiles = true) {
-        state() = State{};
-        state().noUnnamed = !unnamedFiles;
+        state() = State{.noUnnamed = !unnamedFiles};
         detail::OutputCalls& calls = detail::outputCalls();
         calls.openat = [](int dirfd, const char* path, int flags, mode_t mode) {
             if ((flags & O_TMPFILE) == O_TMPFILE && state().noUnnamed) {
@@ -40,35 +29,24 @@ public:
             return fails(OutputCall::Open) ? -1 : system().openat(dirfd, path, flags, mode);
         };
         calls.write = [](int fd, const void* data, size_t size) -> ssize_t {
-            if (fails(OutputCall::Write)) {
-                return -1;
-            }
-            State& s = state();
             const bool direct = (::fcntl(fd, F_GETFL) & O_DIRECT) != 0;
-            s.direct += direct;
-            const ssize_t wrote =
-                direct && s.noDirect ? (errno = EINVAL, -1) : system().write(fd, data, size);
-            s.refused += wrote < 0 && errno == EINVAL;
-            return wrote;
+            state().direct += direct;
+            return fails(OutputCall::Write)     ? -1
+                   : direct && state().noDirect ? (errno = EINVAL, -1)
+                                                : system().write(fd, data, size);
         };
         calls.fdatasync = &wrapped<OutputCall::Flush, &detail::OutputCalls::fdatasync>;
         calls.fchmod = &wrapped<OutputCall::Chmod, &detail::OutputCalls::fchmod>;
         calls.close = [](int fd) {
             // A failing close still closes, as the system's does.
             const bool failing = fails(OutputCall::Close);
-            const int result = system().close(fd);
-            return failing ? (errno = state().error, -1) : result;
+            const int error = errno, result = system().close(fd);
+            return failing ? (errno = error, -1) : result;
         };
         calls.linkat = &wrapped<OutputCall::Link, &detail::OutputCalls::linkat>;
         calls.renameat2 = &wrapped<OutputCall::Rename, &detail::OutputCalls::renameat2>;
         calls.fsync = &wrapped<OutputCall::FolderFlush, &detail::OutputCalls::fsync>;
-        calls.syncfs = [](int fd) {
-            if (state().noFlushAll) {
-                errno = EIO;
-                return -1;
-            }
-            return fails(OutputCall::FlushAll) ? -1 : system().syncfs(fd);
-        };
+        calls.syncfs = &wrapped<OutputCall::Sync, &detail::OutputCalls::syncfs>;
     }
     ~OutputFaults() {
         detail::outputCalls() = detail::systemOutputCalls();
@@ -77,46 +55,40 @@ public:
     OutputFaults(const OutputFaults&) = delete;
     OutputFaults& operator=(const OutputFaults&) = delete;
 
-    // From now on the n-th use (1 first) of `call` fails with `error`; the counts start again.
+    // From now on the n-th use (1 first) of `call` fails with `error`, as do the uses set to fail
+    // before; the counts of every call start again.
     void failAt(OutputCall call, int nth, int error) {
-        State& s = state();
-        s.uses.fill(0);
-        s.failing = call;
-        s.nth = nth;
-        s.error = error;
+        state().uses.fill(0);
+        state().nth[index(call)] = nth;
+        state().error[index(call)] = error;
     }
     // Writes with O_DIRECT fail with EINVAL, as on a file system that takes no direct I/O.
     void refuseDirectWrites() { state().noDirect = true; }
-    // Every flush of a whole file system fails with EIO.
-    void failFileSystemFlushes() { state().noFlushAll = true; }
-    // Writes made with O_DIRECT on, and writes the system (or refuseDirectWrites) refused with
-    // EINVAL.
+    // Writes tried with O_DIRECT on, refused or not.
     int directWrites() const { return state().direct; }
-    int refusedWrites() const { return state().refused; }
-    int uses(OutputCall call) const { return state().uses[static_cast<std::size_t>(call)]; }
+    int uses(OutputCall call) const { return state().uses[index(call)]; }
 
 private:
     struct State {
-        std::array<int, static_cast<std::size_t>(OutputCall::Count)> uses{};
-        OutputCall failing = OutputCall::Count;
-        int nth = 0, error = 0;
-        bool noUnnamed = false, noDirect = false, noFlushAll = false;
-        int direct = 0, refused = 0;
+        std::array<int, static_cast<std::size_t>(OutputCall::Count)> uses{}, nth{}, error{};
+        bool noUnnamed = false, noDirect = false;
+        int direct = 0;
     };
     static State& state() {
         static State s;
         return s;
     }
+    static std::size_t index(OutputCall call) { return static_cast<std::size_t>(call); }
     static const detail::OutputCalls& system() { return detail::systemOutputCalls(); }
 
     // True when this use of `call` is to fail; errno is then set.
     static bool fails(OutputCall call) {
         State& s = state();
-        if (++s.uses[static_cast<std::size_t>(call)] == s.nth && s.failing == call) {
-            errno = s.error;
-            return true;
+        if (++s.uses[index(call)] != s.nth[index(call)]) {
+            return false;
         }
-        return false;
+        errno = s.error[index(call)];
+        return true;
     }
     // The system's call `member`, failing when this use of `call` is to fail.
     template <OutputCall call, auto member, typename... Args> static int wrapped(Args... args) {
