@@ -81,8 +81,6 @@ private slots:
                      row.shown);
             QCOMPARE(bar.isVisible(), !row.shown.isEmpty());
         }
-        QCOMPARE(bar.parentWidget(), w.c().Picture1);
-        QCOMPARE(bar.geometry().bottom(), w.c().Picture1->rect().bottom());
         run.stopIndicator();
         run.end();
         QCOMPARE(w.window->windowTitle(), kTitle);
@@ -112,27 +110,6 @@ private slots:
         w.waitForRun();
         QVERIFY(w.ready());
         MessageBoxes::clear();
-    }
-
-    // A real batch shows every fraction the engine reports, in order, for the whole batch
-    // ("file k of n" counts the list's entries, the skipped one too), before the window's title.
-    void aBatchShowsEveryFraction() {
-        DrivenProgress progress;
-        CommandWindow w;
-        writeBytes(w.file("a.bin"), QByteArray(3 * kStep, 'k'));
-        writeBytes(w.file("c.bin"), QByteArray(2 * kStep + 5, 'k'));
-        w.restartWithList({w.entry("a.bin", "a.locked"), w.entry("b.bin", "b.locked"),
-                           w.entry("c.bin", "c.locked")});
-        QStringList titles;
-        QObject::connect(
-            w.window.get(), &QWidget::windowTitleChanged,
-            [&titles](const QString& title) { titles << QString(title).remove(" - " + kTitle); });
-        w.mode(2);
-        w.run(true, "pw");
-        QCOMPARE(titles, (QStringList{"0%, file 1 of 3", "19%, file 1 of 3", "39%, file 1 of 3",
-                                      "59%, file 1 of 3", "59%, file 3 of 3", "79%, file 3 of 3",
-                                      "99%, file 3 of 3", "100%, file 3 of 3", kTitle}));
-        QVERIFY(w.ready() && !w.window->progress().bar().isVisible());
     }
 
     // Esc or the close box during a run asks. Until then the window's events go on, but nothing

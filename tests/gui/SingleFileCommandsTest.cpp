@@ -61,29 +61,6 @@ private slots:
                               w.file(to == 0 ? "report_locked.txt" : "report_unlocked.txt")}));
     }
 
-    // A click on a file chooses the mode by the file's name alone (not its folder's) and shows
-    // both paths. With no file selected there is no output.
-    void fileClickChoosesModeAndNames() {
-        const struct {
-            QString path, output, caption;
-        } rows[] = {{"d/report_locked.txt", "d/report_unlocked.txt", "Unlock File"},
-                    {"d/a_LOCKED.txt", "d/a_LOCKED_locked.txt", "Lock File"},
-                    {"x_locked/a.txt", "x_locked/a_locked.txt", "Lock File"}};
-        CommandWindow w;
-        for (const auto& row : rows) {
-            w.write(row.path, "x");
-            w.browse(QFileInfo(w.file(row.path)).path());
-            w.clickFile(QFileInfo(row.path).fileName());
-            const QStringList shown{w.c().lblFileFrom->text(), w.c().lblFileTo->text(),
-                                    w.c().cmdApply->text()};
-            w.browse(w.data.path()); // nothing selected there
-            w.mode(0);
-            QCOMPARE((shown + QStringList{w.c().lblFileFrom->text(), w.c().lblFileTo->text()}),
-                     (QStringList{w.file(row.path), w.file(row.output), row.caption,
-                                  w.file(row.path), ""}));
-        }
-    }
-
     // Every check in its order, each stopping the command with its message before the window
     // is busy and with nothing written. Enter in the password box presses cmdApply. A run locks
     // or unlocks the selected file into the output shown, lists it, and leaves the window ready,
