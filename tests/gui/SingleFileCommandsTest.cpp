@@ -25,7 +25,6 @@ private slots:
         QTest::addRow("lock to unlock") << 0 << 1 << false << false;
         QTest::addRow("unlock to bookmarks") << 1 << 2 << false << false;
         QTest::addRow("bookmarks to lock, frame button") << 2 << 0 << true << true;
-        QTest::addRow("lock to bookmarks, frame button") << 0 << 2 << true << true;
         QTest::addRow("unlock again") << 1 << 1 << false << false;
     }
     void modeTable() {
@@ -98,7 +97,7 @@ private slots:
                               "The output " + target +
                                   " is complete, but its folder could not be flushed to disk: "
                                   "Input/output error. The new name may not survive a crash."};
-        enum Setup { None, Deleted, Existing, ExistingNo, ExistingLink, DanglingLink };
+        enum Setup { None, Deleted, ExistingNo, ExistingLink, DanglingLink };
         // clang-format off
         const struct {
             Setup setup;
@@ -128,7 +127,6 @@ private slots:
              {}, OutputCall::Write, ENOSPC},
             {None, "report.txt", nullptr, "pw", {unconfirmed}, locked, OutputCall::FolderFlush, EIO},
             {None, "report.txt", nullptr, "pw", {kDone}, locked, OutputCall::FolderFlush, EINVAL},
-            {Existing, "report.txt", nullptr, "pw", {kReplace, kDone}, locked},
             {ExistingNo, "report.txt", nullptr, "pw", {kReplace}, {}},
             {ExistingLink, "report.txt", nullptr, "pw", {kReplace, kDone}, locked},
             {DanglingLink, "report.txt", nullptr, "pw", {kReplace, kDone}, locked},
@@ -140,7 +138,7 @@ private slots:
         for (const auto& row : rows) {
             QVERIFY(QDir(w.data.path()).removeRecursively() && QDir().mkpath(w.data.path()));
             w.restart();
-            if (row.setup == Existing || row.setup == ExistingNo) {
+            if (row.setup == ExistingNo) {
                 writeBytes(target, "old");
             } else if (row.setup >= ExistingLink) {
                 QVERIFY(
