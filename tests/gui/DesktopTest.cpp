@@ -166,11 +166,11 @@ private slots:
             QByteArray script;
             bool runs, fails;
         } openers[] = {
-            {"finds no file manager", "#!/bin/sh\nprintf %s \"$1\" > \"$0.args\"\nexit 3\n", true,
-             true},
-            {"opens the folder", "#!/bin/sh\nprintf %s \"$1\" > \"$0.args\"\nexit 0\n", true,
-             false},
+            // clang-format off
+            {"finds no file manager", "#!/bin/sh\nprintf %s \"$1\" > \"$0.args\"\nexit 3\n", true, true},
+            {"opens the folder", "#!/bin/sh\nprintf %s \"$1\" > \"$0.args\"\nexit 0\n", true, false},
             {"cannot start", "#!/nonexistent/interpreter\n", false, true},
+            // clang-format on
         };
         for (const auto& opener : openers) {
             MessageBoxes::clear();

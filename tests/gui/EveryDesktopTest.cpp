@@ -83,13 +83,10 @@ private slots:
         w.write("a.txt", "some text");
         w.clickFile("a.txt");
         QWidget elsewhere;
-        if (active) {
-            w.activate();
-        } else {
-            elsewhere.show();
-            elsewhere.activateWindow();
-            QVERIFY(QTest::qWaitForWindowActive(&elsewhere));
-        }
+        QWidget* user = active ? static_cast<QWidget*>(w.window.get()) : &elsewhere;
+        user->show();
+        user->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(user));
         QCOMPARE(AttentionRequests::count(), 0);
         w.run(false, "pw");
         QCOMPARE(messagesShown(), Boxes{kDone});
