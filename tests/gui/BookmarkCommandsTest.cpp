@@ -162,7 +162,6 @@ private slots:
                                          "The bookmark list " + startingList +
                                              " could not be read (the file is not a text file). It "
                                              "is left as it is, and the list starts empty."}));
-            QCOMPARE(w.window->BookmarkListPath(), w.program.userListFile());
             bookmark(w, "/d/a.txt", "/d/a_locked.txt");
             const QStringList saved = w.items();
             QCOMPARE(readBytes(w.program.userListFile()), listBytes(saved));
