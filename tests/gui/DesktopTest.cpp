@@ -116,24 +116,21 @@ private slots:
             QString path;
             QString shown; // the folder the lists show then
             QString message;
+            // clang-format off
         } rows[] = {
             {Drop, w.file("sub"), w.file("sub"), ""},
             {Argument, w.file("sub/"), w.file("sub"), ""},
-            {Argument, w.file("sub/.hidden.txt"), w.file("sub"),
-             w.file("sub/.hidden.txt") + " is a hidden file. The file list does not show hidden "
-                                         "files, so it cannot be selected here."},
-            {Drop, w.file("sub/pipe"), w.file("sub"),
-             w.file("sub/pipe") + " is not a regular file (it is a device, pipe or socket), so it "
-                                  "cannot be locked or unlocked."},
-            {Argument, w.file("sub/gone.txt"), w.data.path(),
-             w.file("sub/gone.txt") + " is a link to a file that does not exist."},
-            {Argument, w.file("missing.txt"), w.data.path(),
-             w.file("missing.txt") + " does not exist."},
-            {Argument, QFile::decodeName(bad), w.data.path(),
-             "The name of " + w.file("sub/bad\uFFFD.txt") +
-                 " cannot be shown in the file list, so it cannot be selected here."},
+            {Argument, w.file("sub/.hidden.txt"), w.file("sub"), w.file("sub/.hidden.txt") +
+             " is a hidden file. The file list does not show hidden files, so it cannot be selected here."},
+            {Drop, w.file("sub/pipe"), w.file("sub"), w.file("sub/pipe") +
+             " is not a regular file (it is a device, pipe or socket), so it cannot be locked or unlocked."},
+            {Argument, w.file("sub/gone.txt"), w.data.path(), w.file("sub/gone.txt") + " is a link to a file that does not exist."},
+            {Argument, w.file("missing.txt"), w.data.path(), w.file("missing.txt") + " does not exist."},
+            {Argument, QFile::decodeName(bad), w.data.path(), "The name of " + w.file("sub/bad\uFFFD.txt") +
+             " cannot be shown in the file list, so it cannot be selected here."},
             {DropTwo, w.file("sub/a.txt"), w.data.path(), "Please drop one file at a time."},
         };
+        // clang-format on
         for (const auto& row : rows) {
             w.restart();
             hand(w, row.route, row.path);

@@ -60,9 +60,9 @@ private slots:
             bool setAsideFails;
             QStringList items;
         } rows[] = {
-            {"C:\\Docs\\caf\xe9 \x80.txt=C:\\x.txt\r\n\r\nx",
-             false,
-             {"C:\\Docs\\caf\u00e9 \u20ac.txt=C:\\x.txt", "", "x"}},
+            // clang-format off
+            {"C:\\Docs\\caf\xe9 \x80.txt=C:\\x.txt\r\n\r\nx", false, {"C:\\Docs\\caf\u00e9 \u20ac.txt=C:\\x.txt", "", "x"}},
+            // clang-format on
             {unreadable, false, {}},
             {unreadable, true, {}},
         };
@@ -158,23 +158,19 @@ private slots:
         QTest::addColumn<B::Icon>("icon");
         QTest::addColumn<B::StandardButton>("pressed"); // NoButton: Esc
         QTest::addColumn<int>("answer");
-        QTest::addRow("information")
-            << int(vbInformation) << "Lock All the Bookmarked Files: what was locked"
+        // clang-format off
+        QTest::addRow("information") << int(vbInformation) << "Lock All the Bookmarked Files: what was locked"
             << B::StandardButtons(B::Ok) << B::Ok << B::Information << B::Ok << int(vbOK);
-        QTest::addRow("OK, Cancel") << int(vbOKCancel) << "Title" << (B::Ok | B::Cancel) << B::Ok
-                                    << B::NoIcon << B::Cancel << int(vbCancel);
-        QTest::addRow("Abort, Retry, Ignore")
-            << vbAbortRetryIgnore + vbCritical << "Error" << (B::Abort | B::Retry | B::Ignore)
-            << B::Abort << B::Critical << B::Ignore << int(vbIgnore);
-        QTest::addRow("Yes, No, Cancel, the second the default")
-            << vbYesNoCancel + vbDefaultButton2 << "Title" << (B::Yes | B::No | B::Cancel) << B::No
-            << B::NoIcon << B::Yes << int(vbYes);
-        QTest::addRow("question, Esc")
-            << vbYesNo + vbQuestion << "Remove Bookmarks" << (B::Yes | B::No) << B::Yes
+        QTest::addRow("OK, Cancel") << int(vbOKCancel) << "Title" << (B::Ok | B::Cancel) << B::Ok << B::NoIcon << B::Cancel << int(vbCancel);
+        QTest::addRow("Abort, Retry, Ignore") << vbAbortRetryIgnore + vbCritical << "Error"
+            << (B::Abort | B::Retry | B::Ignore) << B::Abort << B::Critical << B::Ignore << int(vbIgnore);
+        QTest::addRow("Yes, No, Cancel, the second the default") << vbYesNoCancel + vbDefaultButton2 << "Title"
+            << (B::Yes | B::No | B::Cancel) << B::No << B::NoIcon << B::Yes << int(vbYes);
+        QTest::addRow("question, Esc") << vbYesNo + vbQuestion << "Remove Bookmarks" << (B::Yes | B::No) << B::Yes
             << B::Question << B::NoButton << int(vbNo);
-        QTest::addRow("Retry, Cancel")
-            << vbRetryCancel + vbExclamation << "Title" << (B::Retry | B::Cancel) << B::Retry
+        QTest::addRow("Retry, Cancel") << vbRetryCancel + vbExclamation << "Title" << (B::Retry | B::Cancel) << B::Retry
             << B::Warning << B::Retry << int(vbRetry);
+        // clang-format on
     }
     void messageBoxButtons() {
         QFETCH(int, style);
