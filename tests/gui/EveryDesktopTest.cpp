@@ -61,8 +61,6 @@ private slots:
                              qPrintable(control->objectName()));
                 }
             }
-            QVERIFY(!fits || QRect(w.c().Picture1->mapTo(&window, QPoint(0, 0)),
-                                   w.c().Picture1->size()) == QRect(0, 0, kForm.width(), 94));
         }
     }
 
@@ -85,13 +83,10 @@ private slots:
         w.write("a.txt", "some text");
         w.clickFile("a.txt");
         QWidget elsewhere;
-        if (active) {
-            w.activate();
-        } else {
-            elsewhere.show();
-            elsewhere.activateWindow();
-            QVERIFY(QTest::qWaitForWindowActive(&elsewhere));
-        }
+        QWidget* user = active ? static_cast<QWidget*>(w.window.get()) : &elsewhere;
+        user->show();
+        user->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(user));
         QCOMPARE(AttentionRequests::count(), 0);
         w.run(false, "pw");
         QCOMPARE(messagesShown(), Boxes{kDone});
@@ -100,24 +95,35 @@ private slots:
 
     // Coming into the folder list or the file list with Tab shows a focus frame and keeps the
     // folder, and in the file list selects nothing; the arrows, Space and Enter then select as a
-    // click does.
+    // click does. The file's name alone, not its folder's, chooses the mode and the output.
     void keyboardOnTheFileList_data() {
         QTest::addColumn<int>("key"); // 0: none
         QTest::addColumn<QString>("selected");
-        QTest::addRow("focus alone") << 0 << "";
-        QTest::addRow("space") << int(Qt::Key_Space) << "a.txt";
-        QTest::addRow("enter") << int(Qt::Key_Return) << "a.txt";
-        QTest::addRow("down arrow to a locked file") << int(Qt::Key_Down) << "a_locked.txt";
+        QTest::addColumn<QString>("output");
+        QTest::addRow("focus alone") << 0 << ""
+                                     << "";
+        QTest::addRow("space") << int(Qt::Key_Space) << "a.txt"
+                               << "a_locked.txt";
+        QTest::addRow("enter") << int(Qt::Key_Return) << "a.txt"
+                               << "a_locked.txt";
+        QTest::addRow("down arrow to a locked file") << int(Qt::Key_Down) << "a_locked.txt"
+                                                     << "a_unlocked.txt";
+        QTest::addRow("down arrow to a name in capitals") << int(Qt::Key_Down) << "a_LOCKED.txt"
+                                                          << "a_LOCKED_locked.txt";
     }
     void keyboardOnTheFileList() {
         QFETCH(int, key);
         QFETCH(QString, selected);
+        QFETCH(QString, output);
         CommandWindow w;
-        w.write(selected.isEmpty() ? "a.txt" : selected, "a");
-        w.write("b.txt", "b");
+        const auto path = [&w](const QString& name) {
+            return name.isEmpty() ? QString() : w.file("x_locked/" + name);
+        };
+        w.write("x_locked/" + (selected.isEmpty() ? "a.txt" : selected), "a");
+        w.write("x_locked/b.txt", "b");
+        w.browse(w.file("x_locked"));
         const MainControls& c = w.c();
         w.activate();
-        const QString folder = c.Dir1->Path();
         c.Drive1->setFocus(Qt::TabFocusReason);
         for (QWidget* list : {static_cast<QWidget*>(c.Dir1), static_cast<QWidget*>(c.File1)}) {
             const QImage unfocused = list->grab().toImage();
@@ -125,14 +131,15 @@ private slots:
             QVERIFY(list->hasFocus());
             QVERIFY2(list->grab().toImage() != unfocused, "no focus frame");
         }
-        QCOMPARE(c.Dir1->Path(), folder);
+        QCOMPARE(c.Dir1->Path(), w.file("x_locked"));
         QCOMPARE(c.lblFileFrom->text(), QString());
         if (key != 0) {
             QTest::keyClick(c.File1, Qt::Key(key));
         }
         QCOMPARE(c.File1->FileName(), selected);
         QCOMPARE(c.File1->selectionModel()->selectedRows().size(), selected.isEmpty() ? 0 : 1);
-        QCOMPARE(c.lblFileFrom->text(), selected.isEmpty() ? QString() : w.file(selected));
+        QCOMPARE((QStringList{c.lblFileFrom->text(), c.lblFileTo->text()}),
+                 (QStringList{path(selected), path(output)}));
         QCOMPARE(c.vButton[1]->Collapsed(), !selected.contains("_locked"));
     }
 };

@@ -79,7 +79,6 @@ private slots:
         QTest::addColumn<int>("inset"); // leaves a box's border out
         QTest::addRow("name on the header") << 0 << "lblAppName" << 0;
         QTest::addRow("Lock File caption") << 0 << "lblLockFile(0)" << 0;
-        QTest::addRow("Bookmarked Files caption") << 0 << "lblLockFile(2)" << 0;
         QTest::addRow("Please Read link") << 0 << "Label1" << 0;
         QTest::addRow("Remove All Items link") << 2 << "Label2" << 0;
         QTest::addRow("password box") << 0 << "txtPassword" << 4;

@@ -25,7 +25,6 @@ private slots:
         QTest::addRow("lock to unlock") << 0 << 1 << false << false;
         QTest::addRow("unlock to bookmarks") << 1 << 2 << false << false;
         QTest::addRow("bookmarks to lock, frame button") << 2 << 0 << true << true;
-        QTest::addRow("lock to bookmarks, frame button") << 0 << 2 << true << true;
         QTest::addRow("unlock again") << 1 << 1 << false << false;
     }
     void modeTable() {
@@ -59,29 +58,6 @@ private slots:
                  ((lockCaptions ? lock : unlock) +
                   QStringList{password, password,
                               w.file(to == 0 ? "report_locked.txt" : "report_unlocked.txt")}));
-    }
-
-    // A click on a file chooses the mode by the file's name alone (not its folder's) and shows
-    // both paths. With no file selected there is no output.
-    void fileClickChoosesModeAndNames() {
-        const struct {
-            QString path, output, caption;
-        } rows[] = {{"d/report_locked.txt", "d/report_unlocked.txt", "Unlock File"},
-                    {"d/a_LOCKED.txt", "d/a_LOCKED_locked.txt", "Lock File"},
-                    {"x_locked/a.txt", "x_locked/a_locked.txt", "Lock File"}};
-        CommandWindow w;
-        for (const auto& row : rows) {
-            w.write(row.path, "x");
-            w.browse(QFileInfo(w.file(row.path)).path());
-            w.clickFile(QFileInfo(row.path).fileName());
-            const QStringList shown{w.c().lblFileFrom->text(), w.c().lblFileTo->text(),
-                                    w.c().cmdApply->text()};
-            w.browse(w.data.path()); // nothing selected there
-            w.mode(0);
-            QCOMPARE((shown + QStringList{w.c().lblFileFrom->text(), w.c().lblFileTo->text()}),
-                     (QStringList{w.file(row.path), w.file(row.output), row.caption,
-                                  w.file(row.path), ""}));
-        }
     }
 
     // Every check in its order, each stopping the command with its message before the window
@@ -121,7 +97,7 @@ private slots:
                               "The output " + target +
                                   " is complete, but its folder could not be flushed to disk: "
                                   "Input/output error. The new name may not survive a crash."};
-        enum Setup { None, Deleted, Existing, ExistingNo, ExistingLink, DanglingLink };
+        enum Setup { None, Deleted, ExistingNo, ExistingLink, DanglingLink };
         // clang-format off
         const struct {
             Setup setup;
@@ -151,7 +127,6 @@ private slots:
              {}, OutputCall::Write, ENOSPC},
             {None, "report.txt", nullptr, "pw", {unconfirmed}, locked, OutputCall::FolderFlush, EIO},
             {None, "report.txt", nullptr, "pw", {kDone}, locked, OutputCall::FolderFlush, EINVAL},
-            {Existing, "report.txt", nullptr, "pw", {kReplace, kDone}, locked},
             {ExistingNo, "report.txt", nullptr, "pw", {kReplace}, {}},
             {ExistingLink, "report.txt", nullptr, "pw", {kReplace, kDone}, locked},
             {DanglingLink, "report.txt", nullptr, "pw", {kReplace, kDone}, locked},
@@ -163,7 +138,7 @@ private slots:
         for (const auto& row : rows) {
             QVERIFY(QDir(w.data.path()).removeRecursively() && QDir().mkpath(w.data.path()));
             w.restart();
-            if (row.setup == Existing || row.setup == ExistingNo) {
+            if (row.setup == ExistingNo) {
                 writeBytes(target, "old");
             } else if (row.setup >= ExistingLink) {
                 QVERIFY(
