@@ -17,6 +17,7 @@ TEST(ProgramOptions, ReadsHelpVersionAndFilesAndLeavesTheToolkitItsOptions) {
         QStringList files;
         const char* error;
     } rows[] = {
+        // clang-format off
         {"", Toolkit::Taken, Request::Start, {}, ""},
         {"/d/a.txt /d/b.txt", Toolkit::Taken, Request::Start, {"/d/a.txt", "/d/b.txt"}, ""},
         {"-- -a.txt", Toolkit::Taken, Request::Start, {"-a.txt"}, ""},
@@ -27,16 +28,11 @@ TEST(ProgramOptions, ReadsHelpVersionAndFilesAndLeavesTheToolkitItsOptions) {
         {"-reverse", Toolkit::Taken, Request::Usage, {}, "Unknown option 'reverse'."},
         // Refused before the toolkit starts, which needs a display; its own options pass,
         // spelled with one dash or two, their value apart or after "=".
-        {"-style fusion --platform=offscreen -reverse -x /d/a.txt",
-         Toolkit::StillThere,
-         Request::Usage,
-         {},
-         "Unknown option 'x'."},
-        {"-platform offscreen -style=fusion --nograb /d/a.txt",
-         Toolkit::StillThere,
-         Request::Start,
-         {},
-         ""},
+        {"-style fusion --platform=offscreen -reverse -x /d/a.txt", Toolkit::StillThere,
+         Request::Usage, {}, "Unknown option 'x'."},
+        {"-platform offscreen -style=fusion --nograb /d/a.txt", Toolkit::StillThere,
+         Request::Start, {}, ""},
+        // clang-format on
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.arguments);

@@ -313,6 +313,8 @@ TEST_F(Cli, LocksManyFilesAndTheBookmarksGoingOnPastEachRefusal) {
         QString source, output;
     };
     const QString d = dir.path();
+    const std::vector<Pair> ab = {{"a.txt", "a_locked.txt"}, {"b.txt", "b_locked.txt"}};
+    const QString skipped = "Done. Process complete.\n\nLocked 1 of 2 files.\n\nSkipped:\n";
     const struct {
         QString arguments;
         std::vector<Pair> list{};
@@ -322,53 +324,36 @@ TEST_F(Cli, LocksManyFilesAndTheBookmarksGoingOnPastEachRefusal) {
         std::vector<Pair> written{};
         rlim_t fileSizeLimit = RLIM_INFINITY;
     } rows[] = {
-        {.arguments = "lock a.txt b.txt missing.txt sub/a.txt -q",
-         .existing = {"b_locked.txt"},
-         .exitCode = 3,
-         .err = "kelvane-cli: The output \"b_locked.txt\" already exists; use --force to replace "
-                "it.\nkelvane-cli: Cannot read \"missing.txt\": No such file or directory.\n",
-         .written = {{"a.txt", "a_locked.txt"}, {"sub/a.txt", "sub/a_locked.txt"}}},
+        // clang-format off
+        {.arguments = "lock a.txt b.txt missing.txt sub/a.txt -q", .existing = {"b_locked.txt"},
+         .exitCode = 3, .err = "kelvane-cli: The output \"b_locked.txt\" already exists; use "
+             "--force to replace it.\nkelvane-cli: Cannot read \"missing.txt\": No such file or "
+             "directory.\n", .written = {ab[0], {"sub/a.txt", "sub/a_locked.txt"}}},
         // A file that fails while it is written is not counted.
         {.arguments = "lock a.txt b.txt sub/a.txt big.bin --output-dir out/",
-         .existing = {"out/keep"},
-         .exitCode = 3,
-         .err = "kelvane-cli: The output \"out/a_locked.txt\" is also the output of an earlier "
-                "SOURCE.\nkelvane-cli: Cannot write \"out/big_locked.bin\": File too large.\n"
-                "locked 2 of 4 files\n",
+         .existing = {"out/keep"}, .exitCode = 3, .err = "kelvane-cli: The output "
+             "\"out/a_locked.txt\" is also the output of an earlier SOURCE.\nkelvane-cli: Cannot "
+             "write \"out/big_locked.bin\": File too large.\nlocked 2 of 4 files\n",
          .written = {{"a.txt", "out/a_locked.txt"}, {"b.txt", "out/b_locked.txt"}},
          .fileSizeLimit = kMiB},
-        {.arguments = "bookmarks lock-all",
-         .list = {{"a.txt", "a_locked.txt"}, {"b.txt", "b_locked.txt"}},
-         .existing = {"b_locked.txt"},
-         .exitCode = 3,
+        {.arguments = "bookmarks lock-all", .list = ab, .existing = {"b_locked.txt"}, .exitCode = 3,
          .err = "kelvane-cli: 1 target file exists and would be replaced: \"" + d +
-                "/b_locked.txt\". Use --force to replace it; nothing was locked.\n"},
-        {.arguments = "bookmarks lock-all --force",
-         .list = {{"a.txt", "a_locked.txt"}, {"b.txt", "b_locked.txt"}},
-         .existing = {"b_locked.txt"},
-         .exitCode = 0,
-         .err = "Done. Process complete.\n",
-         .written = {{"a.txt", "a_locked.txt"}, {"b.txt", "b_locked.txt"}}},
+             "/b_locked.txt\". Use --force to replace it; nothing was locked.\n"},
+        {.arguments = "bookmarks lock-all --force", .list = ab, .existing = {"b_locked.txt"},
+         .exitCode = 0, .err = "Done. Process complete.\n", .written = ab},
         // Skipped or failed, the report shows with -q too.
-        {.arguments = "bookmarks lock-all -q",
-         .list = {{"a.txt", "a_locked.txt"}, {"gone.txt", "gone_locked.txt"}},
-         .exitCode = 1,
-         .err = "Done. Process complete.\n\nLocked 1 of 2 files.\n\nSkipped:\n" + d +
-                "/gone.txt: source file not found.\n",
-         .written = {{"a.txt", "a_locked.txt"}}},
+        {.arguments = "bookmarks lock-all -q", .list = {ab[0], {"gone.txt", "gone_locked.txt"}},
+         .exitCode = 1, .err = skipped + d + "/gone.txt: source file not found.\n",
+         .written = {ab[0]}},
         // alias is a link to the folder sub: two outputs that do not exist yet meet there.
         {.arguments = "lock sub/x.txt alias/x_unlocked.txt --force",
-         .existing = {"sub/x.txt", "sub/x_unlocked.txt"},
-         .exitCode = 3,
-         .err = "kelvane-cli: The output \"alias/x_locked.txt\" is also the output of an earlier "
-                "SOURCE.\nlocked 1 of 2 files\n",
-         .written = {{"sub/x.txt", "sub/x_locked.txt"}}},
-        {.arguments = "bookmarks lock-all",
-         .list = {{"c.txt", "c.txt"}, {"b.txt", "d.txt"}},
-         .exitCode = 3,
-         .err = "Done. Process complete.\n\nLocked 1 of 2 files.\n\nSkipped:\n" + d +
-                "/c.txt: the output is the source file itself.\n",
+         .existing = {"sub/x.txt", "sub/x_unlocked.txt"}, .exitCode = 3, .err = "kelvane-cli: The "
+             "output \"alias/x_locked.txt\" is also the output of an earlier SOURCE.\nlocked 1 of "
+             "2 files\n", .written = {{"sub/x.txt", "sub/x_locked.txt"}}},
+        {.arguments = "bookmarks lock-all", .list = {{"c.txt", "c.txt"}, {"b.txt", "d.txt"}},
+         .exitCode = 3, .err = skipped + d + "/c.txt: the output is the source file itself.\n",
          .written = {{"b.txt", "d.txt"}}},
+        // clang-format on
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.arguments.toStdString());
@@ -418,21 +403,19 @@ TEST_F(Cli, BookmarksEditTheListTheWindowReads) {
         QString err;
         QStringList after; // the list afterwards
     } steps[] = {
+        // clang-format off
         {"add report.txt", 0, "", {old, first}},
         {"add ./report.txt", 3, "\"" + first + "\": Bookmarked file already exists.", {old, first}},
         {"add sub/../report.txt -o other.bin", 0, "", {old, first, second}},
-        {"add report.txt -o x=y",
-         3,
-         "\"" + d +
-             "/x=y\": A path that contains \"=\" cannot be bookmarked. Please choose "
-             "another file or output name.",
-         {old, first, second}},
+        {"add report.txt -o x=y", 3, "\"" + d + "/x=y\": A path that contains \"=\" cannot be "
+         "bookmarked. Please choose another file or output name.", {old, first, second}},
         {"remove report.txt -o other.bin", 0, "", {old, first}},
         {"remove C:\\Docs\\a.pdf=C:\\Docs\\a_locked.pdf", 0, "", {first}}, // the whole line
         {"add report.txt -o other.bin", 0, "", {first, second}},
         {"remove report.txt", 0, "", {}}, // each bookmark of the source
         {"add report.txt", 0, "", {first}},
         {"clear", 0, "", {}},
+        // clang-format on
     };
     for (const auto& step : steps) {
         SCOPED_TRACE(step.arguments);
@@ -564,16 +547,15 @@ TEST_F(Cli, ClosedStandardStreamsFailTheRunsThatNeedThem) {
         QByteArray err;
         QByteArray out = "<missing>"; // the file "out" afterwards: the last row writes it
     } rows[] = {
+        // clang-format off
         {{.arguments = "lock - -o out --password-file pw", .closed = {0}}, 1, noInput},
         {{.arguments = "lock report.txt -o - --password-file pw", .closed = {1}}, 1, noOutput},
         {{.arguments = "--version", .closed = {1}}, 1, noOutput},
-        {{.arguments = "lock report.txt -o - --password-file pw", .readerGone = true},
-         1,
+        {{.arguments = "lock report.txt -o - --password-file pw", .readerGone = true}, 1,
          "kelvane-cli: Cannot write standard output: Broken pipe.\n"},
-        {{.arguments = "lock report.txt -o out --password-file pw", .closed = {0, 1}},
-         0,
-         "",
+        {{.arguments = "lock report.txt -o out --password-file pw", .closed = {0, 1}}, 0, "",
          lockedWith("pw")},
+        // clang-format on
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.call.arguments.toStdString());

@@ -85,11 +85,11 @@ TEST(SortedEntries, OrderNamesEqualButForCaseAndNamesThatAreNotText) {
         std::vector<QByteArray> listed; // in the folder's order
         std::vector<QByteArray> sorted;
     } rows[] = {
+        // clang-format off
         {"ASCII", {"b.TXT", "a", "B.txt", "A"}, {"A", "a", "B.txt", "b.TXT"}},
-        {"text beyond ASCII",
-         {"\xc3\xa4", "a", "\xc3\x84", "A"},
-         {"A", "a", "\xc3\x84", "\xc3\xa4"}},
+        {"text beyond ASCII", {"\xc3\xa4", "a", "\xc3\x84", "A"}, {"A", "a", "\xc3\x84", "\xc3\xa4"}},
         {"not text", {"b", "caf\xe9", "Caf\xc3\xa9", "a"}, {"a", "b", "Caf\xc3\xa9", "caf\xe9"}},
+        // clang-format on
     };
     for (const auto& row : rows) {
         QByteArray entries; // as folderEntries gives them

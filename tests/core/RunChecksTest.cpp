@@ -34,6 +34,7 @@ TEST_F(RunChecksTest, OutputsMeetSourcesAndEachOtherHoweverSpelled) {
         const char* name;
         std::vector<Job> jobs;
     } rows[] = {
+        // clang-format off
         {"new outputs through a linked folder",
          {{"real/x.txt", "real/o.txt", None}, {"real/y.txt", "alias/o.txt", OutputRepeated}}},
         {"new outputs through ..",
@@ -42,10 +43,9 @@ TEST_F(RunChecksTest, OutputsMeetSourcesAndEachOtherHoweverSpelled) {
         {"another source through a link",
          {{"real/x.txt", "real/to-y", OutputIsInput}, {"real/y.txt", "real/y_l.txt", None}}},
         {"another source that has gone",
-         {{"real/x.txt", "alias/gone.txt", OutputIsInput},
-          {"real/gone.txt", "real/g_l.txt", None}}},
-        {"a stream source",
-         {{"", "alias/y.txt", OutputIsInput}, {"real/y.txt", "real/y_l.txt", None}}},
+         {{"real/x.txt", "alias/gone.txt", OutputIsInput}, {"real/gone.txt", "real/g_l.txt", None}}},
+        {"a stream source", {{"", "alias/y.txt", OutputIsInput}, {"real/y.txt", "real/y_l.txt", None}}},
+        // clang-format on
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);

@@ -316,10 +316,9 @@ TEST_F(SafeOutput, AGroupPublishesEachOutputOnlyOnceItIsOnDisk) {
         {.what = "an output appears", .appearsAt = 3, .failing = 3},
         {.what = "destroyed without a flush", .flush = false},
         {.what = "the folder's flush fails", .call = FolderFlush, .nth = 1, .unflushed = true},
-        {.what = "a full group flushes",
-         .files = 2 * full + 1,
-         .size = 100,
-         .doneBeforeFlush = 2 * full},
+        // clang-format off
+        {.what = "a full group flushes", .files = 2 * full + 1, .size = 100, .doneBeforeFlush = 2 * full},
+        // clang-format on
         {.what = "large outputs go at once", .files = 2, .size = kLarge, .doneBeforeFlush = 2},
     };
     const QTemporaryDir inputs;

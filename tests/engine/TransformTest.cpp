@@ -167,16 +167,15 @@ TEST_F(TransformFile, FailuresLeaveNothingBehind) {
         Kind kind;
         bool started = false;
     } cases[] = {
+        // clang-format off
         {"link to the source", [&] { RndCrypt(src, path("link.bin"), "pw"); }, SameFile},
         {"hard link", [&] { RndCrypt(src, path("hard.bin"), "pw"); }, SameFile},
-        {"read fails midway", [&] { RndCrypt("/proc/self/mem", old, "pw", {}, Replace::Existing); },
-         Read, true},
+        {"read fails midway", [&] { RndCrypt("/proc/self/mem", old, "pw", {}, Replace::Existing); }, Read, true},
         {"stepped: no password", [&] { SteppedTransform(missing, out, ""); }, EmptyPassword},
-        {"copy: missing folder", [&] { SteppedTransformFromCopy(src, path("no/1"), out, "pw"); },
-         Write},
+        {"copy: missing folder", [&] { SteppedTransformFromCopy(src, path("no/1"), out, "pw"); }, Write},
         {"copy: onto the input", [&] { SteppedTransformFromCopy(src, src, out, "pw"); }, SameFile},
-        {"copy: output onto it", [&] { SteppedTransformFromCopy(src, copy, copy, "pw"); },
-         SameFile},
+        {"copy: output onto it", [&] { SteppedTransformFromCopy(src, copy, copy, "pw"); }, SameFile},
+        // clang-format on
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
