@@ -6,7 +6,6 @@
 
 #include <csignal>
 #include <fstream>
-#include <memory>
 #include <vector>
 
 #include <fcntl.h>
@@ -176,8 +175,8 @@ TEST_F(Cli, RefusesWithOneLineAndItsExitCodeLeavingEveryFileAsItWas) {
         const char* message;
         QByteArray input = "pw\n";
     } rows[] = {
-        {"lock missing.txt --password-stdin", 1,
-         "Cannot read \"missing.txt\": No such file or directory."},
+        // clang-format off
+        {"lock missing.txt --password-stdin", 1, "Cannot read \"missing.txt\": No such file or directory."},
         {"lock report.txt -o ./report.txt --force --password-stdin", 3,
          "The output \"./report.txt\" is the source file itself; choose another output name."},
         {"lock report.txt -o /dev/null --force --password-stdin", 3,
@@ -186,23 +185,20 @@ TEST_F(Cli, RefusesWithOneLineAndItsExitCodeLeavingEveryFileAsItWas) {
          "The output \"/dev/stdin\" is standard input, which is never written."},
         {"lock report.txt --password-stdin", 4, "The password is empty.", "\r\n"},
         {"lock report.txt --password-file empty.pw", 4, "The password is empty."},
-        {"lock report.txt -o existing.txt --force --password-file unusable.pw", 4,
-         "The password holds the character \"\xc5\x91\" (U+0151), which has no code in the "
-         "Windows-1252 character set."},
-        {"lock report.txt --password-file /dev/zero", 4,
-         "The password in the file \"/dev/zero\" is too long: a password has at most 8421504 "
-         "characters."},
+        {"lock report.txt -o existing.txt --force --password-file unusable.pw", 4, "The password holds "
+         "the character \"\xc5\x91\" (U+0151), which has no code in the Windows-1252 character set."},
+        {"lock report.txt --password-file /dev/zero", 4, "The password in the file \"/dev/zero\" is "
+         "too long: a password has at most 8421504 characters."},
         {"lock report.txt", 4,
          "No password: there is no terminal to ask on; use --password-stdin or --password-file."},
-        {"lock report.txt --password=pw", 2,
-         "The password is never taken from the command line; use the terminal prompt, "
-         "--password-stdin or --password-file."},
-        {"lock - -o out --password-stdin", 2,
-         "--password-stdin cannot be used when a SOURCE is \"-\": standard input carries the "
-         "data. Type the password at the prompt or use --password-file."},
-        {"lock - -o out --password-file /dev/stdin", 2,
-         "--password-file /dev/stdin cannot be used when a SOURCE is \"-\": it is standard "
-         "input, which carries the data. Type the password at the prompt or use another file."},
+        {"lock report.txt --password=pw", 2, "The password is never taken from the command line; "
+         "use the terminal prompt, --password-stdin or --password-file."},
+        {"lock - -o out --password-stdin", 2, "--password-stdin cannot be used when a SOURCE is \"-\": "
+         "standard input carries the data. Type the password at the prompt or use --password-file."},
+        {"lock - -o out --password-file /dev/stdin", 2, "--password-file /dev/stdin cannot be used "
+         "when a SOURCE is \"-\": it is standard input, which carries the data. Type the password at "
+         "the prompt or use another file."},
+        // clang-format on
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.arguments);
@@ -434,18 +430,17 @@ TEST_F(Cli, BookmarksEditTheListTheWindowReads) {
 // success is in the list, and no lock or temporary file is left.
 TEST_F(Cli, ConcurrentAddsKeepEveryEntry) {
     constexpr int kAdds = 20;
-    std::vector<std::unique_ptr<QProcess>> adds;
+    QProcess adds[kAdds];
     QStringList expected;
     for (int i = 0; i < kAdds; ++i) {
         const QString name = QStringLiteral("f%1.txt").arg(i);
         expected.append(path(name) + '=' + path(QStringLiteral("f%1_locked.txt").arg(i)));
-        adds.push_back(std::make_unique<QProcess>());
-        adds.back()->setWorkingDirectory(dir.path());
-        adds.back()->start(program, {"bookmarks", "add", name});
+        adds[i].setWorkingDirectory(dir.path());
+        adds[i].start(program, {"bookmarks", "add", name});
     }
-    for (const auto& add : adds) {
-        EXPECT_TRUE(add->waitForFinished(30000));
-        EXPECT_EQ(add->exitCode(), 0) << add->readAllStandardError().constData();
+    for (QProcess& add : adds) {
+        EXPECT_TRUE(add.waitForFinished(30000));
+        EXPECT_EQ(add.exitCode(), 0) << add.readAllStandardError().constData();
     }
     QStringList listed = bookmarks();
     listed.sort();

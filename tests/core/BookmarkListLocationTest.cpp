@@ -105,17 +105,16 @@ TEST_P(UsersList, FollowsTheEnvironmentAndTheUserDatabase) {
     EXPECT_EQ(location.readPath(), list);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    BookmarkListLocation, UsersList,
-    testing::Values(
-        HomeRow{"DataHome", "/no/ann", "/no/data", "/no/db", "/no/data"},
-        HomeRow{"DataHomeWithoutAnyHome", "", "/no/data", "", "/no/data"},
-        HomeRow{"RelativeDataHomeIgnored", "/no/ann", "data", "/no/db", "/no/ann/.local/share"},
-        HomeRow{"EmptyHomeFromTheUserDatabase", "", "", "/no/db", "/no/db/.local/share"},
-        HomeRow{"RelativeHomeFromTheUserDatabase", "ann", "", "/no/db/", "/no/db/.local/share"},
-        HomeRow{"RootAsHome", "/", "", "", "/.local/share"},
-        HomeRow{"OnlyRelativeFolders", "ann", "data", "db", ""}),
-    byName);
+const HomeRow kHomeRows[] = {
+    {"DataHome", "/no/ann", "/no/data", "/no/db", "/no/data"},
+    {"DataHomeWithoutAnyHome", "", "/no/data", "", "/no/data"},
+    {"RelativeDataHomeIgnored", "/no/ann", "data", "/no/db", "/no/ann/.local/share"},
+    {"EmptyHomeFromTheUserDatabase", "", "", "/no/db", "/no/db/.local/share"},
+    {"RelativeHomeFromTheUserDatabase", "ann", "", "/no/db/", "/no/db/.local/share"},
+    {"RootAsHome", "/", "", "", "/.local/share"},
+    {"OnlyRelativeFolders", "ann", "data", "db", ""},
+};
+INSTANTIATE_TEST_SUITE_P(BookmarkListLocation, UsersList, testing::ValuesIn(kHomeRows), byName);
 
 // The home folder that stands in for an unset HOME, and the folder whose marker makes a
 // portable copy, come from the system.

@@ -2,6 +2,7 @@
 #include "engine/FileStream.h"
 #include "engine/OutputGroup.h"
 #include "engine/RndCrypt.h"
+#include "engine/StreamCrypt.h"
 #include "tests/support/EngineTest.h"
 #include "tests/support/OutputFaults.h"
 
@@ -10,9 +11,13 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include <fcntl.h>
+#include <linux/magic.h>
+#include <sys/mman.h>
 #include <sys/resource.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 using namespace kelvane;
@@ -67,46 +72,40 @@ TEST_F(SafeOutput, ReplacesOnlyWithConsentAndNeverWritesThroughALink) {
     };
     ASSERT_EQ(::chmod(qPrintable(source), 0644), 0);
     for (const auto& output : outputs) {
-        for (const bool unnamed : {false, true}) {
-            for (const bool duringTheRun : {false, true}) {
-                for (const bool consent : {false, true}) {
-                    SCOPED_TRACE(testing::Message()
-                                 << output.what << ", appearing " << duringTheRun << ", unnamed "
-                                 << unnamed << ", consent " << consent);
-                    write("victim.txt", "victim");
-                    ::chmod(qPrintable(path("victim.txt")), 0600);
-                    std::remove(qPrintable(path("out.bin")));
-                    OutputFaults faults(unnamed);
-                    if (!duringTheRun) {
-                        output.appear();
-                    }
-                    auto expected = state();
-                    const auto failure =
-                        lock("out.bin", consent ? Replace::Existing : Replace::Nothing, [&] {
-                            if (duringTheRun) {
-                                output.appear();
-                                expected = state();
-                            }
-                            // A named temporary file is the owner's alone from the start.
-                            const QStringList temporary = entries().filter(".kelvane-");
-                            EXPECT_EQ(temporary.size(), unnamed ? 0 : 1);
-                            EXPECT_TRUE(unnamed ||
-                                        state()[temporary.value(0)].startsWith("file 600"));
-                            expected.remove(temporary.value(0));
-                        });
-                    const bool replaced = consent && !output.notAFile;
-                    if (replaced) {
-                        expected["out.bin"] = "file 644 " + locked;
-                    }
-                    // Without consent, one that appears during the run is refused as an existing
-                    // output.
-                    const bool notAFile = output.notAFile && (consent || !duringTheRun);
-                    EXPECT_EQ(failure, replaced   ? std::nullopt
-                                       : notAFile ? std::optional(Kind::OutputNotFile)
-                                                  : std::optional(Kind::OutputExists));
-                    EXPECT_EQ(state(), expected);
-                }
+        for (int way = 0; way < 8; ++way) {
+            const bool unnamed = way & 1, duringTheRun = way & 2, consent = way & 4;
+            SCOPED_TRACE(testing::Message() << output.what << ", appearing " << duringTheRun
+                                            << ", unnamed " << unnamed << ", consent " << consent);
+            write("victim.txt", "victim");
+            ::chmod(qPrintable(path("victim.txt")), 0600);
+            std::remove(qPrintable(path("out.bin")));
+            OutputFaults faults(unnamed);
+            if (!duringTheRun) {
+                output.appear();
             }
+            auto expected = state();
+            const auto failure =
+                lock("out.bin", consent ? Replace::Existing : Replace::Nothing, [&] {
+                    if (duringTheRun) {
+                        output.appear();
+                        expected = state();
+                    }
+                    // A named temporary file is the owner's alone from the start.
+                    const QStringList temporary = entries().filter(".kelvane-");
+                    EXPECT_EQ(temporary.size(), unnamed ? 0 : 1);
+                    EXPECT_TRUE(unnamed || state()[temporary.value(0)].startsWith("file 600"));
+                    expected.remove(temporary.value(0));
+                });
+            const bool replaced = consent && !output.notAFile;
+            if (replaced) {
+                expected["out.bin"] = "file 644 " + locked;
+            }
+            // Without consent, one that appears during the run is refused as an existing output.
+            const bool notAFile = output.notAFile && (consent || !duringTheRun);
+            EXPECT_EQ(failure, replaced   ? std::nullopt
+                               : notAFile ? std::optional(Kind::OutputNotFile)
+                                          : std::optional(Kind::OutputExists));
+            EXPECT_EQ(state(), expected);
         }
         if (output.notAFile) {
             const auto error = errorOf([&] { RndCrypt(path("out.bin"), path("new.bin"), "pw"); });
@@ -126,41 +125,40 @@ TEST_F(SafeOutput, ReplacesOnlyWithConsentAndNeverWritesThroughALink) {
 // the file system has no folder flushes.
 TEST_F(SafeOutput, EveryFailingOutputCallLeavesTheFolderAsItWas) {
     int failedRuns = 0;
-    for (const bool unnamed : {false, true}) {
-        for (const bool replacing : {false, true}) {
-            for (int index = 0; index < int(OutputCall::Count); ++index) {
-                const auto call = OutputCall(index);
-                // EINVAL from the folder's flush: a file system without folder flushes, no fault.
-                for (const int error : {EIO, ENOSPC, EINVAL}) {
-                    for (int nth = 1, failed = 1; failed; ++nth) {
-                        SCOPED_TRACE(testing::Message()
-                                     << "unnamed " << unnamed << ", replacing " << replacing
-                                     << ", call " << int(call) << " use " << nth << " failing with "
-                                     << std::strerror(error));
-                        QFile::remove(path("out.bin"));
-                        if (replacing) {
-                            write("out.bin", "old output");
-                        }
-                        const auto before = state();
-                        OutputFaults faults(unnamed);
-                        faults.failAt(call, nth, error);
-                        const auto failure = errorOf([&] {
-                            RndCrypt(source, path("out.bin"), "pw", {},
-                                     replacing ? Replace::Existing : Replace::Nothing);
-                        });
-                        failed = faults.uses(call) >= nth;
-                        const bool unflushed = failure && failure->kind() == Kind::Unflushed;
-                        EXPECT_EQ(unflushed,
-                                  failed && call == OutputCall::FolderFlush && error != EINVAL);
-                        EXPECT_TRUE(!failure || failure->message().contains(std::strerror(error)));
-                        if (failure && !unflushed) {
-                            ++failedRuns;
-                            EXPECT_EQ(failure->kind(), Kind::Write);
-                            EXPECT_EQ(state(), before);
-                        } else {
-                            EXPECT_EQ(read("out.bin"), locked);
-                            EXPECT_EQ(entries(), QStringList({"out.bin", "source.bin"}));
-                        }
+    for (int way = 0; way < 4; ++way) {
+        const bool unnamed = way & 1, replacing = way & 2;
+        for (int index = 0; index < int(OutputCall::Count); ++index) {
+            const auto call = OutputCall(index);
+            // EINVAL from the folder's flush: a file system without folder flushes, no fault.
+            for (const int error : {EIO, ENOSPC, EINVAL}) {
+                for (int nth = 1, failed = 1; failed; ++nth) {
+                    SCOPED_TRACE(testing::Message()
+                                 << "unnamed " << unnamed << ", replacing " << replacing
+                                 << ", call " << int(call) << " use " << nth << " failing with "
+                                 << std::strerror(error));
+                    QFile::remove(path("out.bin"));
+                    if (replacing) {
+                        write("out.bin", "old output");
+                    }
+                    const auto before = state();
+                    OutputFaults faults(unnamed);
+                    faults.failAt(call, nth, error);
+                    const auto failure = errorOf([&] {
+                        RndCrypt(source, path("out.bin"), "pw", {},
+                                 replacing ? Replace::Existing : Replace::Nothing);
+                    });
+                    failed = faults.uses(call) >= nth;
+                    const bool unflushed = failure && failure->kind() == Kind::Unflushed;
+                    EXPECT_EQ(unflushed,
+                              failed && call == OutputCall::FolderFlush && error != EINVAL);
+                    EXPECT_TRUE(!failure || failure->message().contains(std::strerror(error)));
+                    if (failure && !unflushed) {
+                        ++failedRuns;
+                        EXPECT_EQ(failure->kind(), Kind::Write);
+                        EXPECT_EQ(state(), before);
+                    } else {
+                        EXPECT_EQ(read("out.bin"), locked);
+                        EXPECT_EQ(entries(), QStringList({"out.bin", "source.bin"}));
                     }
                 }
             }
@@ -169,15 +167,36 @@ TEST_F(SafeOutput, EveryFailingOutputCallLeavesTheFolderAsItWas) {
     EXPECT_GT(failedRuns, 100);
 }
 
+// How many pages of the first `length` bytes of the file `name` are in the page cache, or -1.
+std::ptrdiff_t cachedPages(const QString& name, std::size_t length) {
+    const int fd = ::open(qPrintable(name), O_RDONLY | O_CLOEXEC);
+    void* mapped = ::mmap(nullptr, length, PROT_READ, MAP_SHARED, fd, 0);
+    ::close(fd);
+    if (mapped == MAP_FAILED) {
+        return -1;
+    }
+    std::vector<unsigned char> resident(length / std::size_t(::sysconf(_SC_PAGESIZE)));
+    const bool known = ::mincore(mapped, length, resident.data()) == 0;
+    ::munmap(mapped, length);
+    return known ? std::ranges::count_if(resident, [](unsigned char page) { return page & 1; })
+                 : -1;
+}
+
 // On the windowed path every write goes through the cache, also past the window where stretches
-// are waited for and dropped from the cache. On the direct path whole chunks go to the disk
-// directly where the file system takes it, and a partial last chunk through the cache, without a
-// refused write; where direct writes are refused, the first refusal sends everything through the
-// cache. The bytes are the same on every path.
+// are waited for and dropped from the cache: the first stretch is on disk and out of the cache
+// before the file is published. On the direct path whole chunks go to the disk directly where the
+// file system takes it, and a partial last chunk through the cache, without a refused write;
+// where direct writes are refused, the first refusal sends everything through the cache. A
+// stream into a file takes the windowed path whatever path files take (its chunks come in any
+// size). The bytes are the same on every path.
 TEST_F(SafeOutput, EveryWritePathWritesTheSameBytes) {
     const int probe = ::open(qPrintable(dir.path()), O_WRONLY | O_TMPFILE | O_DIRECT, 0600);
     const bool directHere = probe >= 0;
     ::close(probe);
+    // A file system that keeps files in memory only (tmpfs) cannot drop them from the cache.
+    struct statfs system {};
+    ASSERT_EQ(::statfs(qPrintable(dir.path()), &system), 0);
+    const QByteArray large = randomBytes(41 * kMiB + 5000);
     using enum detail::WritePath;
     const struct {
         const char* what;
@@ -185,10 +204,12 @@ TEST_F(SafeOutput, EveryWritePathWritesTheSameBytes) {
         bool refused;
         QByteArray content;
         int directWrites; // tried, where the file system takes direct writes
+        bool stream = false;
     } rows[] = {
-        {"windowed, past the window", Windowed, false, randomBytes(41 * kMiB + 5000), 0},
+        {"windowed, past the window", Windowed, false, large, 0},
         {"direct, a partial last chunk", Direct, false, content, 2},
         {"direct refused", Direct, true, content.first(2 * kMiB), 1},
+        {"a stream, past the window", Direct, false, large, 0, true},
     };
     const detail::WritePath before = detail::writePath();
     for (const auto& row : rows) {
@@ -200,11 +221,24 @@ TEST_F(SafeOutput, EveryWritePathWritesTheSameBytes) {
         if (row.refused) {
             faults.refuseDirectWrites();
         }
-        EXPECT_EQ(lock("out.bin", Replace::Nothing), std::nullopt);
-        EXPECT_TRUE(read("out.bin") == transformed(row.content, "pw"));
+        if (row.stream) {
+            const int in = ::open(qPrintable(source), O_RDONLY | O_CLOEXEC);
+            StreamInput input = StreamInput::descriptor(in, "source.bin");
+            StreamOutput output = StreamOutput::file(path("out.bin"), Replace::Nothing, 0600);
+            EXPECT_EQ(RndCryptStream(input, output, "pw"), row.content.size());
+            ::close(in);
+        } else {
+            EXPECT_EQ(lock("out.bin", Replace::Nothing), std::nullopt);
+        }
         if (directHere || row.directWrites == 0) {
             EXPECT_EQ(faults.directWrites(), row.directWrites);
         }
+        // Looked at before the file is read back.
+        if (row.content.size() > 40 * kMiB && system.f_type != TMPFS_MAGIC) {
+            const std::ptrdiff_t cached = cachedPages(path("out.bin"), 8 * kMiB);
+            EXPECT_TRUE(cached >= 0 && cached < 8 * kMiB / ::sysconf(_SC_PAGESIZE) / 4) << cached;
+        }
+        EXPECT_TRUE(read("out.bin") == transformed(row.content, "pw"));
     }
     detail::writePath() = before;
 }

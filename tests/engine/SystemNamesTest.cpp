@@ -54,12 +54,11 @@ TEST(DescriptorPath, NamesOfOpenStreamsAreNeverReplaced) {
         Owner owner;
         int fd;
     } rows[] = {
-        {"/dev/stderr", Owner::Own, 2},
-        {"/proc/" + QString::number(::getpid()) + "/fd/2", Owner::Own, 2},
-        {"/dev/fd/../fd/1", Owner::Own, 1},
-        {link, Owner::Own, 1},
-        {"/proc/1/fd/1", Owner::Other, -1},
-        {"/dev/null", Owner::None, -1},
+        // clang-format off
+        {"/dev/stderr", Owner::Own, 2}, {"/proc/" + QString::number(::getpid()) + "/fd/2", Owner::Own, 2},
+        {"/dev/fd/../fd/1", Owner::Own, 1}, {link, Owner::Own, 1},
+        {"/proc/1/fd/1", Owner::Other, -1}, {"/dev/null", Owner::None, -1},
+        // clang-format on
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.path.toStdString());

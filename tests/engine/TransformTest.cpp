@@ -1,24 +1,15 @@
 // SPDX-License-Identifier: MIT
 #include "engine/Charset.h"
-#include "engine/FileStream.h"
 #include "engine/Keystream.h"
 #include "engine/RndCrypt.h"
 #include "engine/SteppedTransform.h"
-#include "engine/StreamCrypt.h"
 #include "tests/support/EngineTest.h"
-#include "tests/support/OutputFaults.h"
 
 #include <QCryptographicHash>
 
-#include <algorithm>
 #include <vector>
 
-#include <fcntl.h>
 #include <iconv.h>
-#include <linux/magic.h>
-#include <sys/mman.h>
-#include <sys/vfs.h>
-#include <unistd.h>
 
 using namespace kelvane;
 using namespace kelvane::test;
@@ -213,52 +204,6 @@ TEST_F(TransformFile, GivesTheBytesAndGeneratorStateOfTheBufferTransform) {
         seedContentKeystream("p\xE4ssword", seeded);
         EXPECT_EQ(processRandomSource().state(), keystream::advance(seeded.state(), size));
     }
-}
-
-// How many pages of the first `length` bytes of the file open at `fd` are in the page cache.
-static std::ptrdiff_t cachedPages(int fd, std::size_t length) {
-    void* mapped = ::mmap(nullptr, length, PROT_READ, MAP_SHARED, fd, 0);
-    if (mapped == MAP_FAILED) {
-        return -1;
-    }
-    const auto pageSize = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
-    std::vector<unsigned char> resident(length / pageSize);
-    const bool known = ::mincore(mapped, length, resident.data()) == 0;
-    ::munmap(mapped, length);
-    return known ? std::count_if(resident.begin(), resident.end(),
-                                 [](unsigned char page) { return (page & 1) != 0; })
-                 : -1;
-}
-
-// A stream into a file goes through the page cache on the windowed path whatever path files take
-// (its chunks come in any size), and past the window the cache keeps no more of it than the
-// window: the first stretch is on disk and dropped from the cache before the file is published.
-TEST_F(TransformFile, AStreamIntoAFileTakesTheWindowedPath) {
-    const QByteArray content = randomBytes(41 * kMiB + 5000);
-    write("in", content);
-    const detail::WritePath before = detail::writePath();
-    detail::writePath() = detail::WritePath::Direct;
-    {
-        OutputFaults faults;
-        const int in = ::open(qPrintable(path("in")), O_RDONLY | O_CLOEXEC);
-        StreamInput input = StreamInput::descriptor(in, "in");
-        StreamOutput output = StreamOutput::file(path("out"), Replace::Nothing, 0600);
-        EXPECT_EQ(RndCryptStream(input, output, "pw"), content.size());
-        EXPECT_EQ(faults.directWrites(), 0);
-        ::close(in);
-    }
-    detail::writePath() = before;
-    // Looked at before the file is read back. A file system that keeps files in memory only
-    // (tmpfs) cannot drop them from the cache.
-    struct statfs system {};
-    ASSERT_EQ(::statfs(qPrintable(path("out")), &system), 0);
-    if (system.f_type != TMPFS_MAGIC) {
-        const int out = ::open(qPrintable(path("out")), O_RDONLY | O_CLOEXEC);
-        const std::ptrdiff_t cached = cachedPages(out, 8 * kMiB);
-        ::close(out);
-        EXPECT_TRUE(cached >= 0 && cached < 8 * kMiB / ::sysconf(_SC_PAGESIZE) / 4) << cached;
-    }
-    EXPECT_TRUE(read("out") == transformed(content, "pw"));
 }
 
 } // namespace
