@@ -269,17 +269,6 @@ TEST_F(Cli, ShowsProgressOnlyOnATerminalAndClearsIt) {
     EXPECT_EQ(run("lock big.bin -o c --password-file pw").err, "");
 }
 
-// A stream that arrives slowly on a non-blocking standard input (as some shells and ssh leave
-// it) is waited for: "no data yet" is not its end.
-TEST_F(Cli, WaitsForAStreamThatArrivesSlowly) {
-    const Outcome result = launch({.arguments = "lock - -o out --password-file pw",
-                                   .input = kSource.first(1000),
-                                   .laterInput = kSource.sliced(1000),
-                                   .nonBlockingInput = true});
-    EXPECT_EQ(result.exitCode, 0) << result.err.constData();
-    EXPECT_EQ(read("out"), lockedWith("pw"));
-}
-
 // A file streamed to standard output is checked again at its end: rewritten in place while the
 // full pipe holds the run back, it fails the run.
 TEST_F(Cli, ASourceStreamedToStandardOutputIsCheckedAtItsEnd) {
@@ -528,72 +517,68 @@ TEST_F(Cli, NamesThatAreNotTextAreTakenByteForByte) {
     QProcess::execute("bash", {"-c", "rm -rf -- \"$0\"/*", dir.path()});
 }
 
-// A standard stream the tool was started without is never taken by a file it opens: where the
-// run needs that stream it fails at once and says so, and where not, the run goes on. A reader
-// that has gone is a failure too.
-TEST_F(Cli, ClosedStandardStreamsFailTheRunsThatNeedThem) {
+// Standard input and output as the tool finds them. A stream that arrives slowly on a
+// non-blocking standard input (as some shells and ssh leave it) is waited for: "no data yet" is
+// not its end. A password read from a pipe takes its first line without its line end ("\n" or
+// "\r\n") and nothing more: what follows is left for whoever reads on, by every route to standard
+// input. /dev/stdout, /dev/stderr, /proc/self/fd/N and links to them are written through their
+// descriptor, as "-o -" is, --force or not; nothing takes their place, a link among them stays. A
+// standard stream the tool was started without is never taken by a file it opens: where the run
+// needs that stream it fails at once and says so, and where not, the run goes on. A reader that
+// has gone is a failure too.
+TEST_F(Cli, StandardStreamsAsTheToolFindsThem) {
+    ASSERT_TRUE(QFile::link("/dev/stdout", path("to-stdout")));
+    const auto before = state();
+    const QByteArray locked = lockedWith("pw");
     const QByteArray noInput = "kelvane-cli: Standard input is closed; there is nothing to read "
                                "from it.\n";
     const QByteArray noOutput = "kelvane-cli: Standard output is closed; there is nothing to "
                                 "write to it.\n";
+    const auto passwordThen = [](const char* route) {
+        return Call{.input = "pw\r\nwhat follows\n",
+                    .script =
+                        QString("\"$0\" lock report.txt -o out --force %1 && cat").arg(route)};
+    };
+    const auto lockTo = [](const char* output) {
+        return Call{.arguments = QString("lock report.txt --password-file pw -o ") + output};
+    };
     const struct Row {
         Call call;
         int exitCode;
-        QByteArray err;
-        QByteArray out = "<missing>"; // the file "out" afterwards: the last row writes it
+        QByteArray err{}, out{};
+        QByteArray file = "<missing>"; // the file "out" afterwards
     } rows[] = {
         // clang-format off
+        {{.arguments = "lock - -o out --password-file pw", .input = kSource.first(1000),
+          .laterInput = kSource.sliced(1000), .nonBlockingInput = true}, 0, {}, {}, locked},
+        {passwordThen("--password-stdin"), 0, {}, "what follows\n", locked},
+        {passwordThen("--password-file /dev/stdin"), 0, {}, "what follows\n", locked},
+        {passwordThen("--password-file /dev/fd/0"), 0, {}, "what follows\n", locked},
+        {lockTo("/dev/stdout --force"), 0, {}, locked},
+        {lockTo("/dev/stdout"), 0, {}, locked},
+        {lockTo("/proc/self/fd/1"), 0, {}, locked},
+        {lockTo("/dev/fd/1 --force"), 0, {}, locked},
+        {lockTo("to-stdout --force"), 0, {}, locked},
+        {lockTo("/dev/stderr -q"), 0, locked},
         {{.arguments = "lock - -o out --password-file pw", .closed = {0}}, 1, noInput},
         {{.arguments = "lock report.txt -o - --password-file pw", .closed = {1}}, 1, noOutput},
         {{.arguments = "--version", .closed = {1}}, 1, noOutput},
         {{.arguments = "lock report.txt -o - --password-file pw", .readerGone = true}, 1,
          "kelvane-cli: Cannot write standard output: Broken pipe.\n"},
-        {{.arguments = "lock report.txt -o out --password-file pw", .closed = {0, 1}}, 0, "",
-         lockedWith("pw")},
+        {{.arguments = "lock report.txt -o out --password-file pw", .closed = {0, 1}}, 0, {}, {}, locked},
         // clang-format on
     };
     for (const Row& row : rows) {
-        SCOPED_TRACE(row.call.arguments.toStdString());
+        SCOPED_TRACE((row.call.arguments + row.call.script).toStdString());
+        QFile::remove(path("out"));
         const Outcome result = launch(row.call);
-        EXPECT_EQ(result.exitCode, row.exitCode);
+        EXPECT_EQ(result.exitCode, row.exitCode) << result.err.constData();
         EXPECT_EQ(result.err, row.err);
-        EXPECT_EQ(read("out"), row.out);
-    }
-}
-
-// A password read from a pipe takes its first line without its line end ("\n" or "\r\n") and
-// nothing more: what follows is left for whoever reads on, by every route to standard input.
-TEST_F(Cli, APasswordFromAPipeLeavesWhatFollowsIt) {
-    for (const char* route :
-         {"--password-stdin", "--password-file /dev/stdin", "--password-file /dev/fd/0"}) {
-        SCOPED_TRACE(route);
-        const Outcome result = launch(
-            {.input = "pw\r\nwhat follows\n",
-             .script = QString("\"$0\" lock report.txt -o out --force %1 && cat").arg(route)});
-        EXPECT_EQ(result.exitCode, 0) << result.err.constData();
-        EXPECT_EQ(result.out, "what follows\n");
-        EXPECT_EQ(read("out"), lockedWith("pw"));
-    }
-}
-
-// /dev/stdout, /dev/stderr, /proc/self/fd/N and links to them are written through their
-// descriptor, as "-o -" is, --force or not; nothing takes their place, a link among them stays.
-TEST_F(Cli, DescriptorNamesAreWrittenThroughTheirDescriptor) {
-    ASSERT_TRUE(QFile::link("/dev/stdout", path("to-stdout")));
-    const auto before = state();
-    const struct Row {
-        const char* output;
-        bool toError; // standard error rather than standard output
-    } rows[] = {
-        {"/dev/stdout --force", false}, {"/dev/stdout", false},       {"/proc/self/fd/1", false},
-        {"/dev/fd/1 --force", false},   {"to-stdout --force", false}, {"/dev/stderr -q", true},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.output);
-        const Outcome result = run(QString("lock report.txt --password-file pw -o ") + row.output);
-        EXPECT_EQ(result.exitCode, 0) << result.err.constData();
-        EXPECT_EQ(row.toError ? result.err : result.out, lockedWith("pw"));
-        EXPECT_EQ(state(), before);
+        EXPECT_TRUE(result.out == row.out);
+        EXPECT_EQ(read("out"), row.file);
+        auto now = state();
+        now.remove("out");
+        EXPECT_EQ(now, before);
     }
 }
 
