@@ -195,8 +195,7 @@ private slots:
     // stops before any message, and the file list is re-read after the last one.
     void lockAll() {
         struct Existing {
-            QString name;
-            QString linkTo = {}; // empty: a file holding "old"
+            QString name, linkTo = {}; // linkTo empty: a file holding "old"
         };
         struct Written {
             QString output, source;
@@ -210,12 +209,14 @@ private slots:
         // named with its reason.
         const auto report = [](int locked, int total, const QStringList& skipped,
                                const QStringList& failed = {}) {
+            const auto part = [](const char* head, const QStringList& entries) {
+                return entries.isEmpty() ? QString() : head + entries.join('\n');
+            };
             return Box{"Done", vbExclamation,
                        QString("Done. Process complete.\n\nLocked %1 of %2 files.")
                                .arg(locked)
                                .arg(total) +
-                           (skipped.isEmpty() ? "" : "\n\nSkipped:\n" + skipped.join('\n')) +
-                           (failed.isEmpty() ? "" : "\n\nFailed:\n" + failed.join('\n'))};
+                           part("\n\nSkipped:\n", skipped) + part("\n\nFailed:\n", failed)};
         };
         const Box askTwo{"Please confirm", vbYesNo + vbQuestion,
                          "2 target files exist and will be replaced. Is this ok?"};
@@ -268,9 +269,7 @@ private slots:
                            {"e.dat", ""},
                            {"b.txt", QByteArray("b.txt").repeated(500)},
                            {"c.txt", QByteArray("c.txt").repeated(500)}};
-            for (const auto& [source, bytes] : expected.asKeyValueRange()) {
-                writeBytes(w.file(source), bytes);
-            }
+            w.write(expected);
             for (const Existing& existing : row.existing) {
                 if (!existing.linkTo.isEmpty()) { // read through the link, or not at all
                     QVERIFY(QFile::link(w.file(existing.linkTo), w.file(existing.name)));

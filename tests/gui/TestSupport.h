@@ -30,6 +30,9 @@
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
+#include <iterator>
+
 namespace kelvane::test {
 
 // The caption a control shows: a label's or button's text, a frame's title, a text box's text.
@@ -60,9 +63,9 @@ using Boxes = QList<Box>;
 
 // How a failed comparison shows a box.
 inline char* toString(const Box& box) {
+    const QString style = QString::number(box.style);
     return QTest::toString(
-        QStringLiteral("%1 (style %2): %3 [details: %4]")
-            .arg(box.title, QString::number(box.style), box.prompt, box.details));
+        QString("%1 (style %2): %3 [details: %4]").arg(box.title, style, box.prompt, box.details));
 }
 
 // `box` alone when it is to be shown, else no box.
@@ -178,11 +181,17 @@ public:
     void click(QWidget* control) { QTest::mouseClick(control, Qt::LeftButton); }
     void mode(int index) { click(c().lblLockFile[index]); }
 
-    // Writes a file under the data folder, making its folder, and re-reads the lists.
+    // Writes files under the data folder, making their folders, and re-reads the lists.
     void write(const QString& name, const QByteArray& bytes) {
         QDir(data.path()).mkpath(QFileInfo(file(name)).path());
         writeBytes(file(name), bytes);
         window->lblRefresh_Click();
+    }
+
+    void write(const Files& files) {
+        for (const auto& [name, bytes] : files.asKeyValueRange()) {
+            write(name, bytes);
+        }
     }
 
     // Everything under the data folder, by relative path, with its bytes.
@@ -213,9 +222,7 @@ public:
     bool drop(const QStringList& paths, QWidget* target = nullptr) {
         QMimeData files;
         QList<QUrl> urls;
-        for (const QString& path : paths) {
-            urls << QUrl::fromLocalFile(path);
-        }
+        std::transform(paths.begin(), paths.end(), std::back_inserter(urls), QUrl::fromLocalFile);
         files.setUrls(urls);
         target = target != nullptr ? target : window.get();
         const auto actions = Qt::CopyAction | Qt::MoveAction;
