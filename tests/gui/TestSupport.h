@@ -289,23 +289,20 @@ inline QByteArray transformed(QByteArray content, const QString& password) {
 }
 
 // The test classes that main() runs, by name, each registered by KELVANE_GUI_TEST in its own
-// file, with its meta-object, which names its test functions without making the class.
-struct RegisteredTest {
-    const QMetaObject* meta;
-    QObject* (*make)();
-};
-inline QMap<QString, RegisteredTest>& registeredTests() {
-    static QMap<QString, RegisteredTest> tests;
+// file with the function that makes it.
+using MakeTest = QObject* (*)();
+inline QMap<QString, MakeTest>& registeredTests() {
+    static QMap<QString, MakeTest> tests;
     return tests;
 }
-inline bool registerTest(const char* name, const QMetaObject* meta, QObject* (*make)()) {
-    registeredTests().insert(QString::fromLatin1(name), {meta, make});
+inline bool registerTest(const char* name, MakeTest make) {
+    registeredTests().insert(QString::fromLatin1(name), make);
     return true;
 }
 
 #define KELVANE_GUI_TEST(Class)                                                                    \
-    [[maybe_unused]] const bool registered##Class = ::kelvane::test::registerTest(                 \
-        #Class, &Class::staticMetaObject, []() -> QObject* { return new Class; })
+    [[maybe_unused]] const bool registered##Class =                                                \
+        ::kelvane::test::registerTest(#Class, []() -> QObject* { return new Class; })
 
 } // namespace kelvane::test
 
