@@ -168,11 +168,8 @@ private slots:
             w.restart();
             const bool readable = !starting.contains('\0');
             QCOMPARE(w.items(), readable ? QStringList{"/d/s.txt=/d/s_locked.txt"} : QStringList{});
-            QCOMPARE(messagesShown(),
-                     boxesIf(!readable, {"Bookmarked Files", vbExclamation,
-                                         "The bookmark list " + startingList +
-                                             " could not be read (the file is not a text file). It "
-                                             "is left as it is, and the list starts empty."}));
+            const QString after = "It is left as it is, and the list starts empty.";
+            QCOMPARE(messagesShown(), boxesIf(!readable, unreadableList(startingList, after)));
             bookmark(w, "/d/a.txt", "/d/a_locked.txt");
             const QStringList saved = w.items();
             QCOMPARE(readBytes(w.program.userListFile()), listBytes(saved));

@@ -139,6 +139,13 @@ inline const Box kConfirm{"Remove Bookmarks", vbYesNo + vbQuestion, "Confirm act
 inline const Box kReplace{"Please confirm", vbYesNo + vbQuestion,
                           "Target file exists and will be deleted before going on. Is this ok?"};
 
+// The report of a bookmark list at `path` that is no text; `after` says what became of it.
+inline Box unreadableList(const QString& path, const QString& after) {
+    return {"Bookmarked Files", vbExclamation,
+            "The bookmark list " + path + " could not be read (the file is not a text file). " +
+                after};
+}
+
 inline QByteArray listBytes(const QStringList& entries) {
     return entries.isEmpty() ? QByteArray() : entries.join('\n').toUtf8() + '\n';
 }

@@ -85,11 +85,7 @@ private slots:
                 row.setAsideFails ? "It is left as it is, and changes to the "
                                     "list will not be saved while it is there."
                                   : "It has been kept as " + kept + " and the list starts empty.";
-            QCOMPARE(messagesShown(),
-                     boxesIf(row.items.isEmpty(),
-                             {"Bookmarked Files", vbExclamation,
-                              "The bookmark list " + path +
-                                  " could not be read (the file is not a text file). " + after}));
+            QCOMPARE(messagesShown(), boxesIf(row.items.isEmpty(), unreadableList(path, after)));
             QCOMPARE(readBytes(kept), row.bytes);
             window.controls().List1->addItem("/d/x.txt=/d/x_locked.txt");
             QCOMPARE(window.SaveBookmarks(), !row.setAsideFails);
