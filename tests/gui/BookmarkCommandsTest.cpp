@@ -168,11 +168,8 @@ private slots:
             w.restart();
             const bool readable = !starting.contains('\0');
             QCOMPARE(w.items(), readable ? QStringList{"/d/s.txt=/d/s_locked.txt"} : QStringList{});
-            QCOMPARE(messagesShown(),
-                     boxesIf(!readable, {"Bookmarked Files", vbExclamation,
-                                         "The bookmark list " + startingList +
-                                             " could not be read (the file is not a text file). It "
-                                             "is left as it is, and the list starts empty."}));
+            const QString after = "It is left as it is, and the list starts empty.";
+            QCOMPARE(messagesShown(), boxesIf(!readable, unreadableList(startingList, after)));
             bookmark(w, "/d/a.txt", "/d/a_locked.txt");
             const QStringList saved = w.items();
             QCOMPARE(readBytes(w.program.userListFile()), listBytes(saved));
@@ -195,8 +192,7 @@ private slots:
     // stops before any message, and the file list is re-read after the last one.
     void lockAll() {
         struct Existing {
-            QString name;
-            QString linkTo = {}; // empty: a file holding "old"
+            QString name, linkTo = {}; // linkTo empty: a file holding "old"
         };
         struct Written {
             QString output, source;
@@ -210,12 +206,14 @@ private slots:
         // named with its reason.
         const auto report = [](int locked, int total, const QStringList& skipped,
                                const QStringList& failed = {}) {
+            const auto part = [](const char* head, const QStringList& entries) {
+                return entries.isEmpty() ? QString() : head + entries.join('\n');
+            };
             return Box{"Done", vbExclamation,
                        QString("Done. Process complete.\n\nLocked %1 of %2 files.")
                                .arg(locked)
                                .arg(total) +
-                           (skipped.isEmpty() ? "" : "\n\nSkipped:\n" + skipped.join('\n')) +
-                           (failed.isEmpty() ? "" : "\n\nFailed:\n" + failed.join('\n'))};
+                           part("\n\nSkipped:\n", skipped) + part("\n\nFailed:\n", failed)};
         };
         const Box askTwo{"Please confirm", vbYesNo + vbQuestion,
                          "2 target files exist and will be replaced. Is this ok?"};
@@ -268,9 +266,7 @@ private slots:
                            {"e.dat", ""},
                            {"b.txt", QByteArray("b.txt").repeated(500)},
                            {"c.txt", QByteArray("c.txt").repeated(500)}};
-            for (const auto& [source, bytes] : expected.asKeyValueRange()) {
-                writeBytes(w.file(source), bytes);
-            }
+            w.write(expected);
             for (const Existing& existing : row.existing) {
                 if (!existing.linkTo.isEmpty()) { // read through the link, or not at all
                     QVERIFY(QFile::link(w.file(existing.linkTo), w.file(existing.name)));

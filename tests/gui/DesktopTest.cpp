@@ -103,8 +103,7 @@ private slots:
     // explained; the window's paths stay as they were.
     void openingWhatCannotBeSelected() {
         CommandWindow w;
-        w.write("sub/a.txt", "a");
-        w.write("sub/.hidden.txt", "h");
+        w.write({{"sub/a.txt", "a"}, {"sub/.hidden.txt", "h"}});
         QVERIFY(mkfifo(qPrintable(w.file("sub/pipe")), 0600) == 0);
         QVERIFY(QFile::link(w.file("sub/nowhere.txt"), w.file("sub/gone.txt")));
         const QByteArray bad = QFile::encodeName(w.file("sub/bad")) + "\xff.txt";

@@ -42,12 +42,11 @@ private slots:
         for (const int mode : {0, 1, 2}) {
             w.mode(mode);
             // The view: the window less its scroll bars.
-            const QRect view(
-                0, 0,
-                window.width() -
-                    (scroller.vertical().isVisible() ? scroller.vertical().width() : 0),
-                window.height() -
-                    (scroller.horizontal().isVisible() ? scroller.horizontal().height() : 0));
+            const QRect view(0, 0,
+                             window.width() -
+                                 scroller.vertical().isVisible() * scroller.vertical().width(),
+                             window.height() - scroller.horizontal().isVisible() *
+                                                   scroller.horizontal().height());
             // Scrolled to the start, no control lies before the view; to the end, none after it.
             for (const bool toEnd : {false, true}) {
                 scroller.horizontal().setValue(toEnd ? scroller.horizontal().maximum() : 0);
@@ -100,16 +99,13 @@ private slots:
         QTest::addColumn<int>("key"); // 0: none
         QTest::addColumn<QString>("selected");
         QTest::addColumn<QString>("output");
-        QTest::addRow("focus alone") << 0 << ""
-                                     << "";
-        QTest::addRow("space") << int(Qt::Key_Space) << "a.txt"
-                               << "a_locked.txt";
-        QTest::addRow("enter") << int(Qt::Key_Return) << "a.txt"
-                               << "a_locked.txt";
-        QTest::addRow("down arrow to a locked file") << int(Qt::Key_Down) << "a_locked.txt"
-                                                     << "a_unlocked.txt";
-        QTest::addRow("down arrow to a name in capitals") << int(Qt::Key_Down) << "a_LOCKED.txt"
-                                                          << "a_LOCKED_locked.txt";
+        // clang-format off
+        QTest::addRow("focus alone")                      << 0                   << ""             << "";
+        QTest::addRow("space")                            << int(Qt::Key_Space)  << "a.txt"        << "a_locked.txt";
+        QTest::addRow("enter")                            << int(Qt::Key_Return) << "a.txt"        << "a_locked.txt";
+        QTest::addRow("down arrow to a locked file")      << int(Qt::Key_Down)   << "a_locked.txt" << "a_unlocked.txt";
+        QTest::addRow("down arrow to a name in capitals") << int(Qt::Key_Down)   << "a_LOCKED.txt" << "a_LOCKED_locked.txt";
+        // clang-format on
     }
     void keyboardOnTheFileList() {
         QFETCH(int, key);

@@ -138,10 +138,10 @@ private slots:
         CommandWindow w;
         // Locked by a lock: b.txt; by a batch: a.txt, gone.txt, b.txt and c.txt in turn. The
         // user agrees to replace the existing target.
-        writeBytes(w.file("a.txt"), QByteArray(4 * kStep, 'k'));
-        writeBytes(w.file("b.txt"), QByteArray(32 * kStep, 'k'));
-        writeBytes(w.file("c.txt"), "c");
-        writeBytes(w.file(batch ? "c_locked.txt" : "b_locked.txt"), "old");
+        w.write({{"a.txt", QByteArray(4 * kStep, 'k')},
+                 {"b.txt", QByteArray(32 * kStep, 'k')},
+                 {"c.txt", "c"},
+                 {batch ? "c_locked.txt" : "b_locked.txt", "old"}});
         const QStringList entries{
             w.entry("a.txt", "a_locked.txt"), w.entry("gone.txt", "gone_locked.txt"),
             w.entry("b.txt", "b_locked.txt"), w.entry("c.txt", "c_locked.txt")};
@@ -197,25 +197,19 @@ private slots:
         // The report, unless the window closes; a batch names its entries.
         const QString d = w.data.path() + '/';
         const QString skipped = "\n\nSkipped:\n" + d + "gone.txt: source file not found.";
-        Boxes boxes{batch ? Box{"Please confirm", vbYesNo + vbQuestion,
-                                "1 target file exists and will be replaced. Is this ok?"}
+        const QString stopped = "\n\nStopped while it was being locked (no new file was saved):\n";
+        // clang-format off
+        Boxes boxes{batch ? Box{"Please confirm", vbYesNo + vbQuestion, "1 target file exists and will be replaced. Is this ok?"}
                           : kReplace,
                     byClose ? kStopAndClose : kStopNow};
         if (answer == vbNo) {
-            boxes << (batch ? Box{"Done", vbExclamation,
-                                  "Done. Process complete.\n\nLocked 3 of 4 files." + skipped}
-                            : kDone);
+            boxes << (batch ? Box{"Done", vbExclamation, "Done. Process complete.\n\nLocked 3 of 4 files." + skipped} : kDone);
         } else if (!byClose) {
-            boxes << (batch
-                          ? Box{"Stopped", vbInformation,
-                                "Stopped. Process not complete.\n\nLocked 1 of 4 files." + skipped +
-                                    "\n\nStopped while it was being locked (no new file "
-                                    "was saved):\n" +
-                                    d + "b.txt\n\nNot started:\n" + d + "c.txt"}
-                          : Box{"Stopped", vbInformation,
-                                "Stopped. The process was not completed and no new file "
-                                "was saved."});
+            boxes << (batch ? Box{"Stopped", vbInformation, "Stopped. Process not complete.\n\nLocked 1 of 4 files." + skipped +
+                                  stopped + d + "b.txt\n\nNot started:\n" + d + "c.txt"}
+                            : Box{"Stopped", vbInformation, "Stopped. The process was not completed and no new file was saved."});
         }
+        // clang-format on
         QCOMPARE(messagesShown(), boxes);
         QCOMPARE(w.files(), expected);
         QCOMPARE(w.items(), entries);

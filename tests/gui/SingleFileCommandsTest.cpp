@@ -69,14 +69,13 @@ private slots:
     // its name, the run is not reported done: the message names the file, which stays since it
     // is complete; a file system without folder flushes is no fault.
     void apply() {
+        // clang-format off
         const Box complete{"Missing info", vbInformation, "Please complete all the fields."};
-        const QString somethingFailed =
-            "Something failed. Please notice that if you are trying to lock files in a root drive "
-            "(like c:), then the process may not be completed for security reasons. Please try "
-            "locating your files inside a folder.";
-        const Box special{"Error", vbExclamation,
-                          "The new file would take the place of a folder, device, pipe or socket. "
+        const QString somethingFailed = "Something failed. Please notice that if you are trying to lock files in a root drive "
+            "(like c:), then the process may not be completed for security reasons. Please try locating your files inside a folder.";
+        const Box special{"Error", vbExclamation, "The new file would take the place of a folder, device, pipe or socket. "
                           "Please choose another name for the new file."};
+        // clang-format on
         const QString longPassword = QString("pass-word-").repeated(4000); // over 32,767
         const QByteArray vector = QByteArray::fromHex("ac247fa1764b16");
         const QByteArray chunks = QByteArray("0123456789abcdef").repeated(37'500);
@@ -90,13 +89,12 @@ private slots:
             return Box{"Error", vbExclamation, somethingFailed,
                        "Cannot write " + w.file(path) + ": " + reason};
         };
-        const Box unconfirmed{"Error", vbExclamation,
-                              "The new file " + target +
-                                  " was saved, but the disk could not confirm it. Please check "
-                                  "the disk before you rely on the new file.",
-                              "The output " + target +
-                                  " is complete, but its folder could not be flushed to disk: "
-                                  "Input/output error. The new name may not survive a crash."};
+        // clang-format off
+        const Box unconfirmed{"Error", vbExclamation, "The new file " + target + " was saved, but the disk could not confirm it. "
+                              "Please check the disk before you rely on the new file.",
+                              "The output " + target + " is complete, but its folder could not be flushed to disk: "
+                              "Input/output error. The new name may not survive a crash."};
+        // clang-format on
         enum Setup { None, Deleted, ExistingNo, ExistingLink, DanglingLink };
         // clang-format off
         const struct {
@@ -144,9 +142,7 @@ private slots:
                 QVERIFY(
                     QFile::link(w.file(row.setup == ExistingLink ? "old.txt" : "gone"), target));
             }
-            for (const auto& [name, bytes] : sources.asKeyValueRange()) {
-                w.write(name, bytes);
-            }
+            w.write(sources);
             if (*row.select != 0) {
                 w.browse(QFileInfo(w.file(row.select)).path());
                 w.clickFile(QFileInfo(row.select).fileName());

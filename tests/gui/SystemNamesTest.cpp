@@ -12,24 +12,23 @@ namespace kelvane::test {
 
 namespace {
 
-// A file in `folder` with a name of any bytes.
+// A file in `folder` with a name of any bytes, opened through the system, which takes the bytes
+// as they are.
+std::unique_ptr<QFile> openNamed(const QString& folder, const QByteArray& name, int flags) {
+    auto file = std::make_unique<QFile>();
+    const int fd = ::open((QFile::encodeName(folder) + '/' + name).constData(), flags, 0644);
+    const auto mode = flags == O_RDONLY ? QIODevice::ReadOnly : QIODevice::WriteOnly;
+    return fd >= 0 && file->open(fd, mode, QFile::AutoCloseHandle) ? std::move(file) : nullptr;
+}
+
 void writeNamed(const QString& folder, const QByteArray& name, const QByteArray& content) {
-    const QByteArray path = QFile::encodeName(folder) + '/' + name;
-    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    QVERIFY(fd >= 0);
-    QCOMPARE(::write(fd, content.constData(), content.size()), content.size());
-    ::close(fd);
+    const auto file = openNamed(folder, name, O_WRONLY | O_CREAT | O_TRUNC);
+    QVERIFY(file != nullptr && file->write(content) == content.size());
 }
 
 QByteArray readNamed(const QString& folder, const QByteArray& name) {
-    const int fd = ::open((QFile::encodeName(folder) + '/' + name).constData(), O_RDONLY);
-    if (fd < 0) {
-        return "<missing>";
-    }
-    QByteArray content(256, '\0');
-    const ssize_t got = ::read(fd, content.data(), content.size());
-    ::close(fd);
-    return content.left(got);
+    const auto file = openNamed(folder, name, O_RDONLY);
+    return file != nullptr ? file->readAll() : "<missing>";
 }
 
 class SystemNamesTest : public QObject {

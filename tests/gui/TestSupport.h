@@ -30,6 +30,9 @@
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
+#include <iterator>
+
 namespace kelvane::test {
 
 // The caption a control shows: a label's or button's text, a frame's title, a text box's text.
@@ -60,9 +63,9 @@ using Boxes = QList<Box>;
 
 // How a failed comparison shows a box.
 inline char* toString(const Box& box) {
+    const QString style = QString::number(box.style);
     return QTest::toString(
-        QStringLiteral("%1 (style %2): %3 [details: %4]")
-            .arg(box.title, QString::number(box.style), box.prompt, box.details));
+        QString("%1 (style %2): %3 [details: %4]").arg(box.title, style, box.prompt, box.details));
 }
 
 // `box` alone when it is to be shown, else no box.
@@ -136,6 +139,13 @@ inline const Box kConfirm{"Remove Bookmarks", vbYesNo + vbQuestion, "Confirm act
 inline const Box kReplace{"Please confirm", vbYesNo + vbQuestion,
                           "Target file exists and will be deleted before going on. Is this ok?"};
 
+// The report of a bookmark list at `path` that is no text; `after` says what became of it.
+inline Box unreadableList(const QString& path, const QString& after) {
+    return {"Bookmarked Files", vbExclamation,
+            "The bookmark list " + path + " could not be read (the file is not a text file). " +
+                after};
+}
+
 inline QByteArray listBytes(const QStringList& entries) {
     return entries.isEmpty() ? QByteArray() : entries.join('\n').toUtf8() + '\n';
 }
@@ -178,11 +188,17 @@ public:
     void click(QWidget* control) { QTest::mouseClick(control, Qt::LeftButton); }
     void mode(int index) { click(c().lblLockFile[index]); }
 
-    // Writes a file under the data folder, making its folder, and re-reads the lists.
+    // Writes files under the data folder, making their folders, and re-reads the lists.
     void write(const QString& name, const QByteArray& bytes) {
         QDir(data.path()).mkpath(QFileInfo(file(name)).path());
         writeBytes(file(name), bytes);
         window->lblRefresh_Click();
+    }
+
+    void write(const Files& files) {
+        for (const auto& [name, bytes] : files.asKeyValueRange()) {
+            write(name, bytes);
+        }
     }
 
     // Everything under the data folder, by relative path, with its bytes.
@@ -213,9 +229,7 @@ public:
     bool drop(const QStringList& paths, QWidget* target = nullptr) {
         QMimeData files;
         QList<QUrl> urls;
-        for (const QString& path : paths) {
-            urls << QUrl::fromLocalFile(path);
-        }
+        std::transform(paths.begin(), paths.end(), std::back_inserter(urls), QUrl::fromLocalFile);
         files.setUrls(urls);
         target = target != nullptr ? target : window.get();
         const auto actions = Qt::CopyAction | Qt::MoveAction;
@@ -282,23 +296,20 @@ inline QByteArray transformed(QByteArray content, const QString& password) {
 }
 
 // The test classes that main() runs, by name, each registered by KELVANE_GUI_TEST in its own
-// file, with its meta-object, which names its test functions without making the class.
-struct RegisteredTest {
-    const QMetaObject* meta;
-    QObject* (*make)();
-};
-inline QMap<QString, RegisteredTest>& registeredTests() {
-    static QMap<QString, RegisteredTest> tests;
+// file with the function that makes it.
+using MakeTest = QObject* (*)();
+inline QMap<QString, MakeTest>& registeredTests() {
+    static QMap<QString, MakeTest> tests;
     return tests;
 }
-inline bool registerTest(const char* name, const QMetaObject* meta, QObject* (*make)()) {
-    registeredTests().insert(QString::fromLatin1(name), {meta, make});
+inline bool registerTest(const char* name, MakeTest make) {
+    registeredTests().insert(QString::fromLatin1(name), make);
     return true;
 }
 
 #define KELVANE_GUI_TEST(Class)                                                                    \
-    [[maybe_unused]] const bool registered##Class = ::kelvane::test::registerTest(                 \
-        #Class, &Class::staticMetaObject, []() -> QObject* { return new Class; })
+    [[maybe_unused]] const bool registered##Class =                                                \
+        ::kelvane::test::registerTest(#Class, []() -> QObject* { return new Class; })
 
 } // namespace kelvane::test
 

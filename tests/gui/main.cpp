@@ -11,9 +11,11 @@ namespace {
 // take no arguments, less Qt Test's own and the data functions.
 void listTestFunctions() {
     const QList<QByteArray> qtOwn{"init", "cleanup", "initTestCase", "cleanupTestCase"};
-    for (const auto& [name, test] : kelvane::test::registeredTests().asKeyValueRange()) {
-        for (int i = test.meta->methodOffset(); i < test.meta->methodCount(); ++i) {
-            const QMetaMethod method = test.meta->method(i);
+    for (const auto& [name, make] : kelvane::test::registeredTests().asKeyValueRange()) {
+        const std::unique_ptr<QObject> test(make());
+        const QMetaObject& meta = *test->metaObject();
+        for (int i = meta.methodOffset(); i < meta.methodCount(); ++i) {
+            const QMetaMethod method = meta.method(i);
             if (method.methodType() == QMetaMethod::Slot &&
                 method.access() == QMetaMethod::Private && method.parameterCount() == 0 &&
                 !method.name().endsWith("_data") && !qtOwn.contains(method.name())) {
@@ -52,9 +54,9 @@ int main(int argc, char* argv[]) {
     kelvane::MessageBoxes::setTestMode(true);
 
     int failures = 0;
-    for (const auto& [name, registered] : kelvane::test::registeredTests().asKeyValueRange()) {
+    for (const auto& [name, make] : kelvane::test::registeredTests().asKeyValueRange()) {
         if (only.isEmpty() || name == only) {
-            const std::unique_ptr<QObject> test(registered.make());
+            const std::unique_ptr<QObject> test(make());
             failures += QTest::qExec(test.get(), argc, argv);
         }
     }
