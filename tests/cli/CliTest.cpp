@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QProcess>
 
+#include <algorithm>
 #include <csignal>
 #include <fstream>
 #include <vector>
@@ -31,23 +32,24 @@ enum class Terminal {
 
 // One run of the tool.
 struct Call {
-    QString arguments{};
-    QByteArray input{}; // standard input, unless it is the terminal
+    // `script`: a bash script run in place of the tool, whose path is its $0.
+    QString arguments{}, script{};
     Terminal terminal = Terminal::None;
-    QByteArray typed{};            // on a terminal: the entry typed at each prompt, one a line
-    bool readerGone = false;       // standard output is a pipe whose reader has closed it
-    QList<int> closed{};           // standard descriptors the tool starts without
-    QByteArray laterInput{};       // written to standard input after a pause
-    bool nonBlockingInput = false; // standard input in non-blocking mode, as some shells leave it
+    // Standard input, unless it is the terminal; more of it written after a pause; on a terminal,
+    // the entry typed at each prompt, one a line.
+    QByteArray input{}, laterInput{}, typed{};
+    // Standard output a pipe whose reader has closed it; standard input in non-blocking mode, as
+    // some shells leave it.
+    bool readerGone = false, nonBlockingInput = false;
+    QList<int> closed{};                  // standard descriptors the tool starts without
     rlim_t fileSizeLimit = RLIM_INFINITY; // beyond it a write fails with EFBIG
-    QString script{}; // a bash script run in place of the tool, whose path is its $0
 };
 
+// An exit code of -1: ended by a signal. On a terminal, `err` is everything shown there, prompts
+// included.
 struct Outcome {
-    int exitCode = -1; // -1: ended by a signal
-    QByteArray out;
-    QByteArray err; // on a terminal: everything shown there, prompts included
-    int prompts = 0;
+    int exitCode = -1, prompts = 0;
+    QByteArray out, err;
     bool echoOnAfterwards = false;
 };
 
@@ -70,9 +72,8 @@ protected:
     // `call.typed` at each password prompt.
     Outcome launch(const Call& call) {
         int master = -1, slave = -1;
-        if (call.terminal != Terminal::None) {
-            EXPECT_EQ(::openpty(&master, &slave, nullptr, nullptr, nullptr), 0);
-        }
+        EXPECT_TRUE(call.terminal == Terminal::None ||
+                    ::openpty(&master, &slave, nullptr, nullptr, nullptr) == 0);
         QProcess process;
         process.setWorkingDirectory(dir.path());
         // In the child, before the tool starts; the descriptors made here close when it does.
@@ -81,17 +82,12 @@ protected:
             if (call.readerGone && ::pipe2(ends, O_CLOEXEC) == 0) {
                 ::dup2(ends[1], STDOUT_FILENO);
             }
-            for (const int fd : call.closed) {
-                ::close(fd);
-            }
-            if (call.nonBlockingInput) {
-                ::fcntl(STDIN_FILENO, F_SETFL, ::fcntl(STDIN_FILENO, F_GETFL) | O_NONBLOCK);
-            }
-            if (call.fileSizeLimit != RLIM_INFINITY) {
-                ::signal(SIGXFSZ, SIG_IGN);
-                const rlimit limit{call.fileSizeLimit, call.fileSizeLimit};
-                ::setrlimit(RLIMIT_FSIZE, &limit);
-            }
+            std::ranges::for_each(call.closed, ::close);
+            const int flags = ::fcntl(STDIN_FILENO, F_GETFL);
+            ::fcntl(STDIN_FILENO, F_SETFL, flags | (call.nonBlockingInput ? O_NONBLOCK : 0));
+            ::signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit{call.fileSizeLimit, call.fileSizeLimit};
+            ::setrlimit(RLIMIT_FSIZE, &limit);
             if (call.terminal == Terminal::None) {
                 ::setsid(); // away from the terminal the tests may run in
             } else {
@@ -104,11 +100,9 @@ protected:
                 }
             }
         });
-        if (call.script.isEmpty()) {
-            process.start(program, call.arguments.split(' ', Qt::SkipEmptyParts));
-        } else {
-            process.start("bash", {"-c", call.script, program});
-        }
+        const bool tool = call.script.isEmpty();
+        process.start(tool ? program : "bash", tool ? call.arguments.split(' ', Qt::SkipEmptyParts)
+                                                    : QStringList{"-c", call.script, program});
         process.write(call.input);
         if (!call.laterInput.isEmpty()) {
             process.waitForBytesWritten(5000);
@@ -117,8 +111,9 @@ protected:
         }
         process.closeWriteChannel();
         Outcome result;
-        for (int tick = 0; master >= 0 && tick < 500; ++tick) { // 10 s at most
-            const bool finished = process.waitForFinished(20);
+        // 10 s at most
+        for (int tick = 0, finished = 0; master >= 0 && !finished && tick < 500; ++tick) {
+            finished = process.waitForFinished(20);
             char buffer[4096];
             for (pollfd fd{master, POLLIN, 0}; ::poll(&fd, 1, 0) > 0 && (fd.revents & POLLIN);) {
                 result.err.append(buffer,
@@ -127,9 +122,6 @@ protected:
             for (; result.prompts < result.err.count("assword: "); ++result.prompts) {
                 const QByteArray line = call.typed.split('\n').value(result.prompts) + '\n';
                 EXPECT_EQ(::write(master, line.data(), line.size()), line.size());
-            }
-            if (finished) {
-                break;
             }
         }
         process.waitForFinished(20000);
@@ -144,9 +136,6 @@ protected:
         ::close(slave);
         return result;
     }
-
-    // What the engine itself makes of report.txt with `password`.
-    QByteArray lockedWith(const QString& password) const { return transformed(kSource, password); }
 
     // The bookmark list file's entries, one a line, as the window keeps them too.
     QStringList bookmarks() const {
@@ -217,7 +206,7 @@ TEST_F(Cli, RefusesWithOneLineAndItsExitCodeLeavingEveryFileAsItWas) {
 TEST_F(Cli, AsksOnTheTerminalWithoutEcho) {
     using enum Terminal;
     write("b.txt", "bravo");
-    const QByteArray locked = lockedWith("tango");
+    const QByteArray locked = transformed(kSource, "tango");
     const struct {
         Terminal terminal;
         const char* arguments;
@@ -240,8 +229,8 @@ TEST_F(Cli, AsksOnTheTerminalWithoutEcho) {
         SCOPED_TRACE(row.arguments + std::string(" typing ") + row.typed);
         QFile::remove(path("out"));
         const Outcome result = launch({.arguments = row.arguments,
-                                       .input = row.in,
                                        .terminal = row.terminal,
+                                       .input = row.in,
                                        .typed = row.typed});
         EXPECT_EQ(result.exitCode, row.exitCode) << result.err.constData();
         EXPECT_EQ(result.prompts, row.prompts) << result.err.constData();
@@ -273,19 +262,13 @@ TEST_F(Cli, ShowsProgressOnlyOnATerminalAndClearsIt) {
 // full pipe holds the run back, it fails the run.
 TEST_F(Cli, ASourceStreamedToStandardOutputIsCheckedAtItsEnd) {
     write("big.bin", randomBytes(4 * kMiB));
-    QProcess process;
-    process.setWorkingDirectory(dir.path());
-    process.start(program, {"unlock", "big.bin", "-o", "-", "--password-file", "pw"});
-    ASSERT_TRUE(process.waitForReadyRead(20000)); // the source is open, and no more is read
-    {
-        QFile file(path("big.bin"));
-        ASSERT_TRUE(file.open(QIODevice::ReadWrite) && file.write("X") == 1);
-        file.setFileTime(QDateTime::currentDateTime().addSecs(-60),
-                         QFileDevice::FileModificationTime);
-    }
-    ASSERT_TRUE(process.waitForFinished(20000));
-    EXPECT_EQ(process.exitCode(), 1);
-    EXPECT_EQ(process.readAllStandardError(),
+    // Once the first bytes are out the source is open; the reader then stops until it is rewritten.
+    const Outcome result = launch(
+        {.script = "set -o pipefail; \"$0\" unlock big.bin -o - --password-file pw | { head -c 1 "
+                   ">/dev/null; printf X | dd of=big.bin conv=notrunc status=none; touch -d '1 "
+                   "minute ago' big.bin; cat >/dev/null; }"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.err,
               "kelvane-cli: Cannot read \"big.bin\": it changed while it was being read.\n");
 }
 
@@ -343,14 +326,12 @@ TEST_F(Cli, LocksManyFilesAndTheBookmarksGoingOnPastEachRefusal) {
     for (const auto& row : rows) {
         SCOPED_TRACE(row.arguments.toStdString());
         QDir(dir.path()).removeRecursively();
-        for (const char* name : {"a.txt", "b.txt", "c.txt", "sub/a.txt"}) {
-            write(name, name);
+        for (const QString& name :
+             QStringList{"a.txt", "b.txt", "c.txt", "sub/a.txt"} + row.existing) {
+            write(name, row.existing.contains(name) ? "old" : name.toUtf8());
         }
         write("big.bin", QByteArray(2 * kMiB, 'b'));
         ASSERT_TRUE(QFile::link(path("sub"), path("alias")));
-        for (const QString& name : row.existing) {
-            write(name, "old");
-        }
         QStringList entries;
         for (const Pair& bookmark : row.list) {
             entries.append(path(bookmark.source) + '=' + path(bookmark.output));
@@ -500,8 +481,8 @@ TEST_F(Cli, NamesThatAreNotTextAreTakenByteForByte) {
             script += " $'" + QString(argument.toPercentEncoding()).replace('%', "\\x") + "'";
         }
         const Outcome result =
-            launch({.input = "pw\n",
-                    .script = script + (row.output.isEmpty() ? "" : " --password-stdin")});
+            launch({.script = script + (row.output.isEmpty() ? "" : " --password-stdin"),
+                    .input = "pw\n"});
         if (row.output.isEmpty()) {
             EXPECT_EQ(result.exitCode, 3);
             EXPECT_TRUE(result.err.endsWith(": A file name that is not valid text cannot be "
@@ -529,15 +510,14 @@ TEST_F(Cli, NamesThatAreNotTextAreTakenByteForByte) {
 TEST_F(Cli, StandardStreamsAsTheToolFindsThem) {
     ASSERT_TRUE(QFile::link("/dev/stdout", path("to-stdout")));
     const auto before = state();
-    const QByteArray locked = lockedWith("pw");
+    const QByteArray locked = transformed(kSource, "pw");
     const QByteArray noInput = "kelvane-cli: Standard input is closed; there is nothing to read "
                                "from it.\n";
     const QByteArray noOutput = "kelvane-cli: Standard output is closed; there is nothing to "
                                 "write to it.\n";
     const auto passwordThen = [](const char* route) {
-        return Call{.input = "pw\r\nwhat follows\n",
-                    .script =
-                        QString("\"$0\" lock report.txt -o out --force %1 && cat").arg(route)};
+        return Call{.script = QString("\"$0\" lock report.txt -o out --force %1 && cat").arg(route),
+                    .input = "pw\r\nwhat follows\n"};
     };
     const auto lockTo = [](const char* output) {
         return Call{.arguments = QString("lock report.txt --password-file pw -o ") + output};
@@ -570,15 +550,13 @@ TEST_F(Cli, StandardStreamsAsTheToolFindsThem) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE((row.call.arguments + row.call.script).toStdString());
-        QFile::remove(path("out"));
         const Outcome result = launch(row.call);
         EXPECT_EQ(result.exitCode, row.exitCode) << result.err.constData();
         EXPECT_EQ(result.err, row.err);
         EXPECT_TRUE(result.out == row.out);
         EXPECT_EQ(read("out"), row.file);
-        auto now = state();
-        now.remove("out");
-        EXPECT_EQ(now, before);
+        QFile::remove(path("out"));
+        EXPECT_EQ(state(), before);
     }
 }
 
