@@ -420,30 +420,15 @@ TEST_F(Cli, ConcurrentAddsKeepEveryEntry) {
 // publishes, the other is refused at its end and leaves that result alone.
 TEST_F(Cli, TwoRunsRacingForOneOutputNeverReplaceEachOther) {
     write("big.bin", QByteArray(8 * kMiB, 'b'));
-    QProcess runs[2];
-    for (int i = 0; i < 2; ++i) {
-        ASSERT_EQ(::mkfifo(qPrintable(path(QString::number(i))), 0600), 0);
-        runs[i].setWorkingDirectory(dir.path());
-        runs[i].start(program, {"lock", "big.bin", "-o", "same", "--password-file",
-                                path(QString::number(i))});
-    }
-    // Each run opens its password pipe only after its checks: both opens wait for that (unless
-    // a run has ended), and only then is either run given its password.
-    int pipes[2] = {-1, -1};
-    for (int i = 0; i < 2; ++i) {
-        while (pipes[i] < 0 && !runs[i].waitForFinished(10)) {
-            pipes[i] = ::open(qPrintable(path(QString::number(i))), O_WRONLY | O_NONBLOCK);
-        }
-    }
-    for (const int fd : pipes) {
-        EXPECT_EQ(::write(fd, "pw\n", 3), 3);
-        ::close(fd);
-    }
-    ASSERT_TRUE(runs[0].waitForFinished(20000) && runs[1].waitForFinished(20000));
-    const int loser = runs[0].exitCode() == 0 ? 1 : 0;
-    EXPECT_EQ(runs[0].exitCode() + runs[1].exitCode(), 3);
-    EXPECT_EQ(runs[loser].readAllStandardError(),
-              "kelvane-cli: The output \"same\" already exists.\n");
+    // Each run opens its password pipe only after its checks: the shell's opens of both pipes wait
+    // for that, and only then is either run given its password. It ends with the sum of the runs'
+    // exit codes.
+    const Outcome result = launch(
+        {.script = "mkfifo p0 p1; \"$0\" lock big.bin -o same --password-file p0 & a=$!; \"$0\" "
+                   "lock big.bin -o same --password-file p1 & b=$!; exec 3>p0 4>p1; echo pw >&3; "
+                   "echo pw >&4; exec 3>&- 4>&-; wait $a; a=$?; wait $b; exit $((a + $?))"});
+    EXPECT_EQ(result.exitCode, 3);
+    EXPECT_EQ(result.err, "kelvane-cli: The output \"same\" already exists.\n");
     EXPECT_TRUE(read("same") == transformed(read("big.bin"), "pw"));
 }
 
