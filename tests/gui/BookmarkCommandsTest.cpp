@@ -13,11 +13,11 @@ const Box kAdded{"Action", vbInformation, "Done. File added to bookmarks."};
 
 // The two captions as the browser and the name dialog leave them, then "Add File to
 // Bookmarked Files".
-void bookmark(CommandWindow& w, const QString& from, const QString& to) {
-    w.mode(0);
-    w.c().lblFileFrom->setText(from);
-    w.c().lblFileTo->setText(to);
-    w.click(w.c().cmdAddToAutomated);
+void bookmark(const MainControls& c, const QString& from, const QString& to) {
+    QTest::mouseClick(c.lblLockFile[0], Qt::LeftButton);
+    c.lblFileFrom->setText(from);
+    c.lblFileTo->setText(to);
+    QTest::mouseClick(c.cmdAddToAutomated, Qt::LeftButton);
 }
 
 Box notSaved(const QString& done, const QString& list) {
@@ -54,7 +54,7 @@ private slots:
         CommandWindow w;
         Boxes boxes;
         for (const Step& step : steps) {
-            bookmark(w, step.from, step.to);
+            bookmark(w.c(), step.from, step.to);
             boxes << step.box;
         }
         QCOMPARE(messagesShown(), boxes);
@@ -85,7 +85,7 @@ private slots:
         for (const OutputCall call : {OutputCall::Write, OutputCall::Flush, OutputCall::Link}) {
             OutputFaults faults;
             faults.failAt(call, 1, EIO);
-            bookmark(w, "/d/" + QString::number(int(call)) + ".txt", "/d/b_locked.txt");
+            bookmark(w.c(), "/d/" + QString::number(int(call)) + ".txt", "/d/b_locked.txt");
         }
         QCOMPARE(messagesShown(), Boxes(3, notSaved("File added to bookmarks", w.listFile())));
         MessageBoxes::clear();
@@ -122,8 +122,8 @@ private slots:
             QCOMPARE(process.exitCode(), 0);
         };
         w.activate(); // for F5
-        bookmark(w, "/d/a.txt", "/d/a_locked.txt");
-        bookmark(w, "/d/b.txt", "/d/b_locked.txt");
+        bookmark(w.c(), "/d/a.txt", "/d/a_locked.txt");
+        bookmark(w.c(), "/d/b.txt", "/d/b_locked.txt");
         w.mode(2);
         w.c().List1->setCurrentRow(1);
         elsewhere("add", "c");
@@ -133,17 +133,14 @@ private slots:
         QTRY_COMPARE(w.items(), (QStringList{entry("b"), entry("c")}));
         QCOMPARE(w.c().List1->currentItem()->text(), entry("b"));
         QVERIFY(w.c().List1->currentItem()->isSelected());
-        bookmark(w, "/d/d.txt", "/d/d_locked.txt");
+        bookmark(w.c(), "/d/d.txt", "/d/d_locked.txt");
         QCOMPARE(readBytes(w.listFile()), listBytes({entry("b"), entry("c"), entry("d")}));
         // A second window edits the same list: each window keeps the other's changes.
         frmMain second;
         attachCommandSets(second);
         second.Form_Load();
         const MainControls& s = second.controls();
-        QTest::mouseClick(s.lblLockFile[0], Qt::LeftButton);
-        s.lblFileFrom->setText("/d/e.txt");
-        s.lblFileTo->setText("/d/e_locked.txt");
-        QTest::mouseClick(s.cmdAddToAutomated, Qt::LeftButton);
+        bookmark(s, "/d/e.txt", "/d/e_locked.txt");
         QTRY_COMPARE(w.items(), (QStringList{entry("b"), entry("c"), entry("d"), entry("e")}));
         w.c().List1->setCurrentRow(0);
         w.click(w.c().lblRemoveSelectedItem);
@@ -170,7 +167,7 @@ private slots:
             QCOMPARE(w.items(), readable ? QStringList{"/d/s.txt=/d/s_locked.txt"} : QStringList{});
             const QString after = "It is left as it is, and the list starts empty.";
             QCOMPARE(messagesShown(), boxesIf(!readable, unreadableList(startingList, after)));
-            bookmark(w, "/d/a.txt", "/d/a_locked.txt");
+            bookmark(w.c(), "/d/a.txt", "/d/a_locked.txt");
             const QStringList saved = w.items();
             QCOMPARE(readBytes(w.program.userListFile()), listBytes(saved));
             w.restart();

@@ -36,21 +36,19 @@ private slots:
             QRect(window.pos(), window.size().grownBy(frmMain::kFrameAllowance))));
         const QSize room = available.size().shrunkBy(frmMain::kFrameAllowance);
         const bool fits = room.expandedTo(kForm) == room;
-        FormScroller& scroller = window.scroller();
+        QScrollBar& across = window.scroller().horizontal();
+        QScrollBar& down = window.scroller().vertical();
         QCOMPARE(window.size() == kForm, fits);
-        QCOMPARE(scroller.horizontal().isVisible() || scroller.vertical().isVisible(), !fits);
+        QCOMPARE(across.isVisible() || down.isVisible(), !fits);
         for (const int mode : {0, 1, 2}) {
             w.mode(mode);
             // The view: the window less its scroll bars.
-            const QRect view(0, 0,
-                             window.width() -
-                                 scroller.vertical().isVisible() * scroller.vertical().width(),
-                             window.height() - scroller.horizontal().isVisible() *
-                                                   scroller.horizontal().height());
+            const QRect view(0, 0, window.width() - down.isVisible() * down.width(),
+                             window.height() - across.isVisible() * across.height());
             // Scrolled to the start, no control lies before the view; to the end, none after it.
             for (const bool toEnd : {false, true}) {
-                scroller.horizontal().setValue(toEnd ? scroller.horizontal().maximum() : 0);
-                scroller.vertical().setValue(toEnd ? scroller.vertical().maximum() : 0);
+                across.setValue(toEnd ? across.maximum() : 0);
+                down.setValue(toEnd ? down.maximum() : 0);
                 for (const QWidget* control : window.findChildren<QWidget*>()) {
                     const QRect place(control->mapTo(&window, QPoint(0, 0)), control->size());
                     QVERIFY2(control->objectName().isEmpty() || !control->isVisibleTo(&window) ||

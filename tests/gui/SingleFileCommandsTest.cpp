@@ -45,12 +45,10 @@ private slots:
         c.txtPassword1->setText("batch");
         onFrameButton ? QTest::mouseClick(c.vButton[to], Qt::LeftButton, {}, QPoint(3, 3))
                       : w.mode(to);
-        for (int mode = 0; mode < 3; ++mode) {
-            QCOMPARE(c.vButton[mode]->Collapsed(), mode != to);
-        }
-        QCOMPARE(c.frContainer->isHidden(), to == 2);
-        QCOMPARE(c.frAutomated->isHidden(), to != 2);
-        QCOMPARE(c.cmdAddToAutomated->isHidden(), !lockCaptions);
+        QCOMPARE((QList<bool>{c.vButton[0]->Collapsed(), c.vButton[1]->Collapsed(),
+                              c.vButton[2]->Collapsed(), c.frContainer->isHidden(),
+                              c.frAutomated->isHidden(), c.cmdAddToAutomated->isHidden()}),
+                 (QList<bool>{to != 0, to != 1, to != 2, to == 2, to != 2, !lockCaptions}));
         const QString password = to == 2 ? "single" : "batch";
         QCOMPARE((QStringList{c.lblFileFrom_Caption->text(), c.lblFileTo_Caption->text(),
                               c.lblFilePassword_Caption->text(), c.cmdApply->text(),

@@ -156,17 +156,12 @@ private slots:
         QTest::addColumn<B::StandardButton>("pressed"); // NoButton: Esc
         QTest::addColumn<int>("answer");
         // clang-format off
-        QTest::addRow("information") << int(vbInformation) << "Lock All the Bookmarked Files: what was locked"
-            << B::StandardButtons(B::Ok) << B::Ok << B::Information << B::Ok << int(vbOK);
+        QTest::addRow("information") << int(vbInformation) << "Lock All the Bookmarked Files: what was locked" << B::StandardButtons(B::Ok) << B::Ok << B::Information << B::Ok << int(vbOK);
         QTest::addRow("OK, Cancel") << int(vbOKCancel) << "Title" << (B::Ok | B::Cancel) << B::Ok << B::NoIcon << B::Cancel << int(vbCancel);
-        QTest::addRow("Abort, Retry, Ignore") << vbAbortRetryIgnore + vbCritical << "Error"
-            << (B::Abort | B::Retry | B::Ignore) << B::Abort << B::Critical << B::Ignore << int(vbIgnore);
-        QTest::addRow("Yes, No, Cancel, the second the default") << vbYesNoCancel + vbDefaultButton2 << "Title"
-            << (B::Yes | B::No | B::Cancel) << B::No << B::NoIcon << B::Yes << int(vbYes);
-        QTest::addRow("question, Esc") << vbYesNo + vbQuestion << "Remove Bookmarks" << (B::Yes | B::No) << B::Yes
-            << B::Question << B::NoButton << int(vbNo);
-        QTest::addRow("Retry, Cancel") << vbRetryCancel + vbExclamation << "Title" << (B::Retry | B::Cancel) << B::Retry
-            << B::Warning << B::Retry << int(vbRetry);
+        QTest::addRow("Abort, Retry, Ignore") << vbAbortRetryIgnore + vbCritical << "Error" << (B::Abort | B::Retry | B::Ignore) << B::Abort << B::Critical << B::Ignore << int(vbIgnore);
+        QTest::addRow("Yes, No, Cancel, the second the default") << vbYesNoCancel + vbDefaultButton2 << "Title" << (B::Yes | B::No | B::Cancel) << B::No << B::NoIcon << B::Yes << int(vbYes);
+        QTest::addRow("question, Esc") << vbYesNo + vbQuestion << "Remove Bookmarks" << (B::Yes | B::No) << B::Yes << B::Question << B::NoButton << int(vbNo);
+        QTest::addRow("Retry, Cancel") << vbRetryCancel + vbExclamation << "Title" << (B::Retry | B::Cancel) << B::Retry << B::Warning << B::Retry << int(vbRetry);
         // clang-format on
     }
     void messageBoxButtons() {
