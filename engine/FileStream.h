@@ -9,41 +9,70 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <functional>
+#include <memory>
 #include <span>
 
 namespace kelvane::detail {
 
-// How streamFile's whole chunks reach the disk. Windowed, through the page cache with a sliding
-// window of stretches handed to the disk, keeps many writes in flight and is the faster one on the
-// disks measured; Direct (O_DIRECT, one chunk at a time) is chosen with KELVANE_DIRECT_IO=1 for a
-// disk where it is the faster one. Both end in the same flush before the output is published.
-enum class WritePath { Windowed, Direct };
-// The path in force; tests set it.
+// How streamFile's whole chunks reach the disk. Windowed: through the page cache, with a sliding
+// window of stretches handed to the disk, so that the disk has many writes queued. Direct: straight
+// to the disk (O_DIRECT), several chunks in flight at once (io_uring), so that the disk is never
+// idle and no copy goes through the cache. Automatic takes the direct path on a solid-state disk
+// and the windowed one elsewhere (see README, "How the output reaches the disk", for the figures
+// that chose this). KELVANE_DIRECT_IO=1 or =0 sets Direct or Windowed. Every path ends in the
+// same flush before the output is published.
+enum class WritePath { Automatic, Windowed, Direct };
+// The path set for every output; tests set it.
 WritePath& writePath();
+// The path an output open at `fd` takes under `setting`: Windowed or Direct.
+WritePath pathFor(WritePath setting, int fd);
 
 // Writes an output file by a write path. Windowed: every write goes through the page cache, which
 // takes it at memory speed while the disk works on the stretches handed over before, so that the
 // transform of the next chunk overlaps the disk's work, and the cache holds no more than a window
-// of the file. Direct: where the file system allows it, whole aligned chunks go straight to the
-// disk (O_DIRECT), one at a time; the rest, and everything on a file system that refuses direct
-// writes, goes through the cache as on the windowed path. The output's commit() flushes the rest.
+// of the file. Direct: where the file system allows it, whole chunks filled in buffer() go to the
+// disk directly, up to four in flight while the next is filled; a chunk the file system refuses
+// to take directly, a partial one, and everything when no io_uring can be had under Automatic, go
+// through the cache as on the windowed path. finish() waits for every write; the output's
+// commit() then flushes the rest.
 class OutputWriter {
 public:
-    OutputWriter(AtomicOutput& output, WritePath path);
+    // `size` is what the whole output is expected to hold; a smaller file gets a smaller buffer.
+    OutputWriter(AtomicOutput& output, WritePath path, std::uint64_t size = 0);
+    // Waits for the writes still in flight, if any (after a failure): their buffers are freed
+    // only then.
+    ~OutputWriter();
+    OutputWriter(const OutputWriter&) = delete;
+    OutputWriter& operator=(const OutputWriter&) = delete;
 
-    // Writes all of `data` (AtomicOutput::write). Throws EngineError(Write).
+    // A buffer to fill with the next chunk, aligned for direct writes, at most one chunk long.
+    // Waits for its last write to finish. Throws EngineError(Write) when that write failed.
+    std::span<std::uint8_t> buffer();
+    // Writes all of `data` at the end of what was written before: directly and in flight when it
+    // is the whole of the buffer() last given, otherwise at once. Throws EngineError(Write).
     void write(const std::uint8_t* data, std::size_t size);
+    // Waits until every write is in the file. Throws EngineError(Write) when one failed.
+    void finish();
 
 private:
+    struct Ring;
     void setDirect(bool on);
     void slideWindow();
+    void submit(std::size_t size);
+    void awaitOne();
+    void drain();
+    void writeAt(const std::uint8_t* data, std::size_t size, std::uint64_t offset);
 
     AtomicOutput& m_output;
     bool m_direct = false;
     std::uint64_t m_written = 0;
     std::uint64_t m_handedOver = 0;
     std::uint64_t m_dropped = 0;
+    std::unique_ptr<std::uint8_t, void (*)(void*)> m_buffer{nullptr, std::free};
+    std::size_t m_bufferSize = 0;
+    std::unique_ptr<Ring> m_ring; // while direct writes are in flight
 };
 
 // One chunk of the input on its way to the output, transformed in place; `offset` is where it

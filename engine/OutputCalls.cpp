@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include <fcntl.h>
+#include <liburing.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -24,6 +25,8 @@ const OutputCalls kSystem = {
     ::unlinkat,
     ::fsync,
     ::syncfs,
+    ::io_uring_queue_init,
+    [](io_uring* ring, io_uring_cqe** done) { return ::io_uring_wait_cqe(ring, done); },
 };
 
 } // namespace

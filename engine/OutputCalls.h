@@ -3,6 +3,9 @@
 
 #include <sys/types.h>
 
+struct io_uring;
+struct io_uring_cqe;
+
 namespace kelvane::detail {
 
 // The system calls through which the engine creates, writes and publishes its outputs. The
@@ -20,6 +23,9 @@ struct OutputCalls {
     int (*unlinkat)(int dirfd, const char* path, int flags);
     int (*fsync)(int fd); // of the folder, once the new name is in it
     int (*syncfs)(int fd);
+    // Direct writes in flight (liburing): sets up a ring, and waits for the next write done.
+    int (*ringSetup)(unsigned entries, io_uring* ring, unsigned flags);
+    int (*ringWait)(io_uring* ring, io_uring_cqe** done);
 };
 
 // The calls in use: the system's own unless a test has replaced some.

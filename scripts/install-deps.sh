@@ -7,7 +7,7 @@ set -euo pipefail
 
 packages=(
     build-essential clang cmake pkg-config
-    qt6-base-dev qt6-qpa-plugins libgl-dev
+    qt6-base-dev qt6-qpa-plugins libgl-dev liburing-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-dejavu-core
     openssl time

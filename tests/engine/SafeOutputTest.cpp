@@ -121,11 +121,15 @@ TEST_F(SafeOutput, ReplacesOnlyWithConsentAndNeverWritesThroughALink) {
 // either succeeds with exactly the right bytes or fails naming the error, and the folder and
 // an old output are then exactly as they were. A failed flush of the folder comes once the new
 // file has its name: the file stays, complete, and the failure is reported all the same, unless
-// the file system has no folder flushes.
+// the file system has no folder flushes. The same on the direct path, where whole chunks are
+// written while the next is read.
 TEST_F(SafeOutput, EveryFailingOutputCallLeavesTheFolderAsItWas) {
     int failedRuns = 0;
-    for (int way = 0; way < 4; ++way) {
+    const detail::WritePath before = detail::writePath();
+    const auto restore = qScopeGuard([&] { detail::writePath() = before; });
+    for (int way = 0; way < 8; ++way) {
         const bool unnamed = way & 1, replacing = way & 2;
+        detail::writePath() = way & 4 ? detail::WritePath::Direct : detail::WritePath::Windowed;
         for (int index = 0; index < int(OutputCall::Count); ++index) {
             const auto call = OutputCall(index);
             // EINVAL from the folder's flush: a file system without folder flushes, no fault.
@@ -149,6 +153,8 @@ TEST_F(SafeOutput, EveryFailingOutputCallLeavesTheFolderAsItWas) {
                     const bool unflushed = failure && failure->kind() == Kind::Unflushed;
                     EXPECT_EQ(unflushed,
                               failed && call == OutputCall::FolderFlush && error != EINVAL);
+                    // A write that fails is never taken as done.
+                    EXPECT_TRUE(failure || !failed || call != OutputCall::Write || error == EINVAL);
                     EXPECT_TRUE(!failure || failure->message().contains(std::strerror(error)));
                     if (failure && !unflushed) {
                         ++failedRuns;
@@ -183,10 +189,11 @@ std::ptrdiff_t cachedPages(const QString& name, std::size_t length) {
 // On the windowed path every write goes through the cache, also past the window where stretches
 // are waited for and dropped from the cache: the first stretch is on disk and out of the cache
 // before the file is published. On the direct path whole chunks go to the disk directly where the
-// file system takes it, and a partial last chunk through the cache, without a refused write;
-// where direct writes are refused, the first refusal sends everything through the cache. A
-// stream into a file takes the windowed path whatever path files take (its chunks come in any
-// size). The bytes are the same on every path.
+// file system takes it, several in flight, and a partial last chunk through the cache; a chunk
+// refused or cut short goes (the rest of it) through the cache, and so does every chunk after it.
+// Without io_uring the chunks go directly one at a time. A stream into a file takes the windowed
+// path whatever path files take (its chunks come in any size). The bytes are the same on every
+// path.
 TEST_F(SafeOutput, EveryWritePathWritesTheSameBytes) {
     const int probe = ::open(qPrintable(dir.path()), O_WRONLY | O_TMPFILE | O_DIRECT, 0600);
     const bool directHere = probe >= 0;
@@ -196,18 +203,22 @@ TEST_F(SafeOutput, EveryWritePathWritesTheSameBytes) {
     ASSERT_EQ(::statfs(qPrintable(dir.path()), &system), 0);
     const QByteArray large = randomBytes(41 * kMiB + 5000);
     using enum detail::WritePath;
+    enum Fault { None, Refused, Cut, NoRing };
     const struct {
         const char* what;
         detail::WritePath path;
-        bool refused;
+        Fault fault;
         QByteArray content;
         int directWrites; // tried, where the file system takes direct writes
         bool stream = false;
     } rows[] = {
-        {"windowed, past the window", Windowed, false, large, 0},
-        {"direct, a partial last chunk", Direct, false, content, 2},
-        {"direct refused", Direct, true, content.first(2 * kMiB), 1},
-        {"a stream, past the window", Direct, false, large, 0, true},
+        {"windowed, past the window", Windowed, None, large, 0},
+        {"direct, past the window", Direct, None, large, 41},
+        {"direct, a partial last chunk", Direct, None, content, 2},
+        {"direct refused", Direct, Refused, content.first(2 * kMiB), 2},
+        {"direct cut short", Direct, Cut, large, 4},
+        {"direct without io_uring", Direct, NoRing, content, 2},
+        {"a stream, past the window", Direct, None, large, 0, true},
     };
     const detail::WritePath before = detail::writePath();
     for (const auto& row : rows) {
@@ -216,8 +227,12 @@ TEST_F(SafeOutput, EveryWritePathWritesTheSameBytes) {
         QFile::remove(path("out.bin"));
         detail::writePath() = row.path;
         OutputFaults faults;
-        if (row.refused) {
+        if (row.fault == Refused) {
             faults.refuseDirectWrites();
+        } else if (row.fault == Cut) {
+            faults.cutDirectWrites();
+        } else if (row.fault == NoRing) {
+            faults.refuseRings();
         }
         if (row.stream) {
             const int in = ::open(qPrintable(source), O_RDONLY | O_CLOEXEC);
@@ -239,6 +254,10 @@ TEST_F(SafeOutput, EveryWritePathWritesTheSameBytes) {
         EXPECT_TRUE(read("out.bin") == transformed(row.content, "pw"));
     }
     detail::writePath() = before;
+    // Left to the program, a file system on no disk (tmpfs) takes the windowed path.
+    const int memory = ::open("/dev/shm", O_WRONLY | O_TMPFILE | O_CLOEXEC, 0600);
+    EXPECT_TRUE(memory < 0 || detail::pathFor(Automatic, memory) == Windowed);
+    ::close(memory);
 }
 
 // A source must end as it began: the same size, not modified, not replaced. Otherwise the run

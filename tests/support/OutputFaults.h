@@ -7,6 +7,7 @@
 #include <cerrno>
 
 #include <fcntl.h>
+#include <liburing.h>
 
 namespace kelvane::test {
 
@@ -16,7 +17,7 @@ enum class OutputCall { Open, Write, Flush, Chmod, Close, Link, Rename, FolderFl
 // The counts and settings of the fault wrappers below.
 struct OutputFaultsState {
     std::array<int, static_cast<std::size_t>(OutputCall::Count)> uses{}, nth{}, error{};
-    bool noUnnamed = false, noDirect = false;
+    bool noUnnamed = false, noDirect = false, noRing = false, cutDirect = false;
     int direct = 0;
 };
 
@@ -53,6 +54,22 @@ public:
         calls.renameat2 = &wrapped<OutputCall::Rename, &detail::OutputCalls::renameat2>;
         calls.fsync = &wrapped<OutputCall::FolderFlush, &detail::OutputCalls::fsync>;
         calls.syncfs = &wrapped<OutputCall::Sync, &detail::OutputCalls::syncfs>;
+        // Direct writes in flight are written when they are done: each one is a use of Write.
+        calls.ringSetup = [](unsigned entries, io_uring* ring, unsigned flags) {
+            return state.noRing ? -ENOSYS : system().ringSetup(entries, ring, flags);
+        };
+        calls.ringWait = [](io_uring* ring, io_uring_cqe** done) {
+            const int result = system().ringWait(ring, done);
+            if (result == 0) {
+                ++state.direct;
+                int& written = (*done)->res;
+                written = fails(OutputCall::Write) ? -errno
+                          : state.noDirect         ? -EINVAL
+                          : state.cutDirect        ? written / 2
+                                                   : written;
+            }
+            return result;
+        };
     }
     ~OutputFaults() {
         detail::outputCalls() = detail::systemOutputCalls();
@@ -70,6 +87,10 @@ public:
     }
     // Writes with O_DIRECT fail with EINVAL, as on a file system that takes no direct I/O.
     void refuseDirectWrites() { state.noDirect = true; }
+    // No io_uring to be had, as in a sandbox that forbids it.
+    void refuseRings() { state.noRing = true; }
+    // Direct writes in flight report half of each chunk written.
+    void cutDirectWrites() { state.cutDirect = true; }
     // Writes tried with O_DIRECT on, refused or not.
     int directWrites() const { return state.direct; }
     int uses(OutputCall call) const { return state.uses[index(call)]; }
