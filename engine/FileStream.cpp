@@ -151,9 +151,6 @@ OutputWriter::OutputWriter(AtomicOutput& output, WritePath path, std::uint64_t s
         ring->made = outputCalls().ringSetup(kInFlight, &ring->ring, 0) == 0;
         if (ring->made) {
             m_ring = std::move(ring);
-            for (auto& buffer : m_ring->buffers) {
-                buffer = aligned(kChunkSize, m_output.path());
-            }
             return;
         }
         // No io_uring (an old kernel, or a sandbox that forbids it): one direct write at a time
@@ -176,7 +173,12 @@ std::span<std::uint8_t> OutputWriter::buffer() {
     while (m_ring->busy[m_ring->next]) {
         awaitOne();
     }
-    return {m_ring->buffers[m_ring->next].get(), kChunkSize};
+    // Made when first needed: a file of two chunks needs only two.
+    auto& buffer = m_ring->buffers[m_ring->next];
+    if (!buffer) {
+        buffer = aligned(kChunkSize, m_output.path());
+    }
+    return {buffer.get(), kChunkSize};
 }
 
 void OutputWriter::write(const std::uint8_t* data, std::size_t size) {
