@@ -22,17 +22,13 @@ using namespace kelvane::test;
 const QByteArray kSource =
     QByteArray("Quarterly figures\r\n\x00\x01\xff\x80 end", 27).repeated(3000);
 
-enum class Terminal {
-    None,       // no controlling terminal at all: nobody can be asked for a password
-    Whole,      // stdin, stdout and stderr are a pseudo-terminal, which is also /dev/tty
-    PromptOnly, // /dev/tty and stderr are a pseudo-terminal; stdin and stdout are pipes
-};
-
 // One run of the tool.
 struct Call {
     // `script`: a bash script run in place of the tool, whose path is its $0.
     QString arguments{}, script{};
-    Terminal terminal = Terminal::None;
+    // Standard input, output and error a pseudo-terminal, which is also /dev/tty; otherwise the
+    // tool has no controlling terminal at all, and nobody can be asked for a password.
+    bool terminal = false;
     // Standard input, unless it is the terminal; more of it written after a pause; on a terminal,
     // the entry typed at each prompt, one a line.
     QByteArray input{}, laterInput{}, typed{};
@@ -66,24 +62,17 @@ protected:
     // `call.typed` at each password prompt.
     Outcome launch(const Call& call) {
         int master = -1, slave = -1;
-        EXPECT_TRUE(call.terminal == Terminal::None ||
-                    ::openpty(&master, &slave, nullptr, nullptr, nullptr) == 0);
+        EXPECT_TRUE(!call.terminal || ::openpty(&master, &slave, nullptr, nullptr, nullptr) == 0);
         QProcess process;
         process.setWorkingDirectory(dir.path());
         // In the child, before the tool starts; the descriptors made here close when it does.
         process.setChildProcessModifier([&call, slave] {
             const int flags = ::fcntl(STDIN_FILENO, F_GETFL);
             ::fcntl(STDIN_FILENO, F_SETFL, flags | (call.nonBlockingInput ? O_NONBLOCK : 0));
-            if (call.terminal == Terminal::None) {
-                ::setsid(); // away from the terminal the tests may run in
-            } else {
-                const int in = ::fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 3);
-                const int out = ::fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 3);
+            if (call.terminal) {
                 ::login_tty(slave);
-                if (call.terminal == Terminal::PromptOnly) {
-                    ::dup2(in, STDIN_FILENO);
-                    ::dup2(out, STDOUT_FILENO);
-                }
+            } else {
+                ::setsid(); // away from the terminal the tests may run in
             }
         });
         const bool tool = call.script.isEmpty();
@@ -187,43 +176,40 @@ TEST_F(Cli, RefusesWithOneLineAndItsExitCodeLeavingEveryFileAsItWas) {
 // of several files; also while standard input and output carry the data. Ctrl-C at the prompt
 // ends the run and gives the echo back. Binary output to a terminal is refused unless forced.
 TEST_F(Cli, AsksOnTheTerminalWithoutEcho) {
-    using enum Terminal;
     write("b.txt", "bravo");
     const QByteArray locked = transformed(kSource, "tango");
+    write("locked", locked);
     const struct {
-        Terminal terminal;
-        const char* arguments;
+        const char* arguments; // given through the shell, which redirects what they say
         const char* typed;
         int exitCode, prompts;
         const char* message;            // part of what the terminal shows
-        QByteArray in{}, out{};         // standard input and output unless they are the terminal
         QByteArray holds = "<missing>"; // the file "out" afterwards
     } rows[] = {
-        {Whole, "lock report.txt -o out", "tango\ntango", 0, 2, "", {}, {}, locked},
-        {Whole, "lock report.txt -o out", "tango\ntango-71", 4, 2, "not match"},
-        {Whole, "lock report.txt -o out", "\x03", -1, 1, "Password: "},
-        {PromptOnly, "unlock - -o -", "tango", 0, 1, "", locked, kSource},
-        {PromptOnly, "lock report.txt b.txt", "tango\ntango", 0, 2, ""},
-        {Whole, "lock report.txt -o - --password-file pw", "", 3, 0, "the output is binary"},
-        {Whole, "lock report.txt -o - --password-file pw --force", "", 0, 0, ""},
-        {PromptOnly, "lock - -o out", "tango\ntango", 0, 2, "", kSource, {}, locked},
+        {"lock report.txt -o out", "tango\ntango", 0, 2, "", locked},
+        {"lock report.txt -o out", "tango\ntango-71", 4, 2, "not match"},
+        {"lock report.txt -o out", "\x03", -1, 1, "Password: "},
+        {"unlock - -o - <locked >out", "tango", 0, 1, "", kSource},
+        {"lock report.txt b.txt", "tango\ntango", 0, 2, ""},
+        {"lock report.txt -o - --password-file pw", "", 3, 0, "the output is binary"},
+        {"lock report.txt -o - --password-file pw --force", "", 0, 0, ""},
+        {"lock - -o out <report.txt", "tango\ntango", 0, 2, "", locked},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.arguments + std::string(" typing ") + row.typed);
         QFile::remove(path("out"));
-        const Outcome result = launch({.arguments = row.arguments,
-                                       .terminal = row.terminal,
-                                       .input = row.in,
+        const Outcome result = launch({.script = QString("exec \"$0\" ") + row.arguments,
+                                       .terminal = true,
                                        .typed = row.typed});
         EXPECT_EQ(result.exitCode, row.exitCode) << result.err.constData();
         EXPECT_EQ(result.prompts, row.prompts) << result.err.constData();
         EXPECT_FALSE(result.err.contains("tango") || result.err.contains("ocking"));
         EXPECT_TRUE(result.err.contains(row.message) && result.echoOnAfterwards);
-        EXPECT_TRUE(result.out == row.out && read("out") == row.holds);
+        EXPECT_EQ(read("out"), row.holds);
     }
     EXPECT_EQ(read("b_locked.txt"), transformed("bravo", "tango"));
-    // Made from a pipe (the last row), the file has no source to take its permissions from: it
-    // stays private.
+    // Made from standard input (the last row), the file has no source to take its permissions
+    // from: it stays private.
     EXPECT_EQ(QFileInfo(path("out")).permissions() & 0x0077, 0);
 }
 
@@ -232,7 +218,7 @@ TEST_F(Cli, AsksOnTheTerminalWithoutEcho) {
 TEST_F(Cli, ShowsProgressOnlyOnATerminalAndClearsIt) {
     write("big.bin", QByteArray(64 * kMiB, '\0'));
     const auto onTerminal = [this](const QString& arguments) {
-        return launch({.arguments = arguments, .terminal = Terminal::Whole}).err;
+        return launch({.arguments = arguments, .terminal = true}).err;
     };
     const QByteArray shown = onTerminal("lock big.bin -o a --password-file pw");
     EXPECT_TRUE(shown.startsWith("\rLocking 0%") && shown.endsWith(" \r") && !shown.contains('\n'))
