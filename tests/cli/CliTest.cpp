@@ -5,7 +5,6 @@
 #include <QProcess>
 
 #include <algorithm>
-#include <fstream>
 #include <vector>
 
 #include <fcntl.h>
@@ -50,7 +49,7 @@ protected:
     void SetUp() override {
         write("report.txt", kSource);
         ASSERT_TRUE(QFile::copy(KELVANE_CLI_PATH, program));
-        write(marker, {});
+        write(programDir.filePath("kelvane-portable"), {});
         write("pw", "pw\n");
     }
 
@@ -120,7 +119,6 @@ protected:
     QTemporaryDir programDir;
     const QString program = programDir.filePath("kelvane-cli");
     const QString listFile = programDir.filePath("bookmarked.txt");
-    const QString marker = programDir.filePath("kelvane-portable");
 };
 
 // Each refusal: its exit code, one whole line on standard error, nothing on standard output,
@@ -400,37 +398,33 @@ TEST_F(Cli, TwoRunsRacingForOneOutputNeverReplaceEachOther) {
 // source, -o and the default name alike), never as a look-alike with a replacement mark; the
 // bookmark list, which is text, refuses it and stays as it was.
 TEST_F(Cli, NamesThatAreNotTextAreTakenByteForByte) {
-    // Made and read by their names' bytes, which Qt cannot name.
-    const std::string folder = QFile::encodeName(dir.path()).toStdString() + '/';
-    const auto get = [&](const QByteArray& name) {
-        std::ifstream file(folder + name.toStdString(), std::ios::binary);
-        return QByteArray::fromStdString({std::istreambuf_iterator<char>(file), {}});
-    };
-    std::ofstream(folder + "plain.txt") << "plain";
-    std::ofstream(folder + "caf\xe9.txt") << "latin";
+    // Names are given through the shell, which takes escaped bytes as they are; Qt would take them
+    // as text. The shell also makes the sources and reads back what was written.
+    launch({.script = "printf plain >plain.txt; printf latin >$'caf\\xe9.txt'"});
     const struct Row {
         const char* name;
-        // Given through the shell, which takes escaped bytes as they are; Qt would take them as
-        // text.
         const char* arguments;
-        QByteArray output{}, source{}; // the file written and its source; none when refused
+        const char* output = nullptr; // the file written; none when refused
+        QByteArray source{};          // what its source holds
     } rows[] = {
-        {"-o", "lock plain.txt -o $'out\\xe9.bin'", "out\xe9.bin", "plain.txt"},
-        {"default name", "lock $'caf\\xe9.txt'", "caf\xe9_locked.txt", "caf\xe9.txt"},
+        // clang-format off
+        {"-o", "lock plain.txt -o $'out\\xe9.bin' --password-stdin", "$'out\\xe9.bin'", "plain"},
+        {"default name", "lock $'caf\\xe9.txt' --password-stdin", "$'caf\\xe9_locked.txt'", "latin"},
         {"bookmarks add", "bookmarks add $'caf\\xe9.txt'"},
         {"bookmarks add -o", "bookmarks add plain.txt -o $'out\\xe9.bin'"},
+        // clang-format on
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        const Outcome result = launch({.script = QString("exec \"$0\" ") + row.arguments +
-                                                 (row.output.isEmpty() ? "" : " --password-stdin"),
-                                       .input = "pw\n"});
-        const bool refused = row.output.isEmpty();
+        const Outcome result =
+            launch({.script = QString("\"$0\" %1 && cat %2").arg(row.arguments, row.output),
+                    .input = "pw\n"});
+        const bool refused = !row.output;
         EXPECT_EQ(result.exitCode, refused ? 3 : 0) << result.err.constData();
         EXPECT_EQ(result.err.endsWith(": A file name that is not valid text cannot be bookmarked. "
                                       "Please rename the file or choose another output name.\n"),
                   refused);
-        EXPECT_TRUE(refused || get(row.output) == transformed(get(row.source), "pw"));
+        EXPECT_EQ(result.out, transformed(row.source, "pw"));
     }
     EXPECT_FALSE(QFile::exists(listFile));
     QProcess::execute("bash", {"-c", "rm -rf -- \"$0\"/*", dir.path()});
