@@ -59,11 +59,9 @@ TEST_P(ListOnDisk, ReadsAndSaves) {
     environment.insert("XDG_CONFIG_DIRS", "rel:" + path("none") + ':' + path("etc"));
     environment.insert("XDG_DATA_DIRS", "rel:" + path("share"));
     const QStringList besideBefore = QDir(program).entryList(QDir::AllEntries | QDir::Hidden);
-    const QString before = QDir::currentPath();
-    ASSERT_TRUE(QDir::setCurrent(path(".")));
+    ASSERT_TRUE(QDir::setCurrent(path("."))); // where the relative entries hold a list
     const auto location = BookmarkListLocation::forProgramIn(program, environment, QString());
     EXPECT_EQ(location.readPath(), lists[int(row.read)]);
-    QDir::setCurrent(before);
     EXPECT_EQ(location.savePath(), lists[int(row.save)]);
     EXPECT_EQ(location.portableNote().isEmpty(), row.save != Where::Beside);
     EXPECT_EQ(QDir(program).entryList(QDir::AllEntries | QDir::Hidden), besideBefore);
