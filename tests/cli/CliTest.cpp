@@ -53,8 +53,8 @@ protected:
         write("pw", "pw\n");
     }
 
-    Outcome run(const QString& arguments, const QByteArray& input = {}) {
-        return launch({.arguments = arguments, .input = input});
+    Outcome run(const QString& arguments, const QByteArray& input = {}, bool terminal = false) {
+        return launch({.arguments = arguments, .terminal = terminal, .input = input});
     }
 
     // Runs kelvane-cli in the test's folder as `call` says; a terminal types the next line of
@@ -124,7 +124,6 @@ protected:
 // Each refusal: its exit code, one whole line on standard error, nothing on standard output,
 // and every file as it was. The password, when one is read, comes from standard input.
 TEST_F(Cli, RefusesWithOneLineAndItsExitCodeLeavingEveryFileAsItWas) {
-    write("existing.txt", "old content");
     write("empty.pw", "\r\n");
     write("unusable.pw", "pass\xc5\x91\n");
     const auto before = state();
@@ -144,7 +143,7 @@ TEST_F(Cli, RefusesWithOneLineAndItsExitCodeLeavingEveryFileAsItWas) {
          "The output \"/dev/stdin\" is standard input, which is never written."},
         {"lock report.txt --password-stdin", 4, "The password is empty.", "\r\n"},
         {"lock report.txt --password-file empty.pw", 4, "The password is empty."},
-        {"lock report.txt -o existing.txt --force --password-file unusable.pw", 4, "The password holds "
+        {"lock report.txt -o pw --force --password-file unusable.pw", 4, "The password holds "
          "the character \"\xc5\x91\" (U+0151), which has no code in the Windows-1252 character set."},
         {"lock report.txt --password-file /dev/zero", 4, "The password in the file \"/dev/zero\" is "
          "too long: a password has at most 8421504 characters."},
@@ -174,7 +173,6 @@ TEST_F(Cli, RefusesWithOneLineAndItsExitCodeLeavingEveryFileAsItWas) {
 // of several files; also while standard input and output carry the data. Ctrl-C at the prompt
 // ends the run and gives the echo back. Binary output to a terminal is refused unless forced.
 TEST_F(Cli, AsksOnTheTerminalWithoutEcho) {
-    write("b.txt", "bravo");
     const QByteArray locked = transformed(kSource, "tango");
     write("locked", locked);
     const struct {
@@ -188,7 +186,7 @@ TEST_F(Cli, AsksOnTheTerminalWithoutEcho) {
         {"lock report.txt -o out", "tango\ntango-71", 4, 2, "not match"},
         {"lock report.txt -o out", "\x03", -1, 1, "Password: "},
         {"unlock - -o - <locked >out", "tango", 0, 1, "", kSource},
-        {"lock report.txt b.txt", "tango\ntango", 0, 2, ""},
+        {"lock report.txt locked", "tango\ntango", 0, 2, ""},
         {"lock report.txt -o - --password-file pw", "", 3, 0, "the output is binary"},
         {"lock report.txt -o - --password-file pw --force", "", 0, 0, ""},
         {"lock - -o out <report.txt", "tango\ntango", 0, 2, "", locked},
@@ -205,7 +203,7 @@ TEST_F(Cli, AsksOnTheTerminalWithoutEcho) {
         EXPECT_TRUE(result.err.contains(row.message) && result.echoOnAfterwards);
         EXPECT_EQ(read("out"), row.holds);
     }
-    EXPECT_EQ(read("b_locked.txt"), transformed("bravo", "tango"));
+    EXPECT_EQ(read("locked.locked"), kSource); // both files locked with the one password
     // Made from standard input (the last row), the file has no source to take its permissions
     // from: it stays private.
     EXPECT_EQ(QFileInfo(path("out")).permissions() & 0x0077, 0);
@@ -215,13 +213,10 @@ TEST_F(Cli, AsksOnTheTerminalWithoutEcho) {
 // pipe, or with -q, nothing is shown.
 TEST_F(Cli, ShowsProgressOnlyOnATerminalAndClearsIt) {
     write("big.bin", QByteArray(64 * kMiB, '\0'));
-    const auto onTerminal = [this](const QString& arguments) {
-        return launch({.arguments = arguments, .terminal = true}).err;
-    };
-    const QByteArray shown = onTerminal("lock big.bin -o a --password-file pw");
+    const QByteArray shown = run("lock big.bin -o a --password-file pw", {}, true).err;
     EXPECT_TRUE(shown.startsWith("\rLocking 0%") && shown.endsWith(" \r") && !shown.contains('\n'))
         << shown.constData();
-    EXPECT_EQ(onTerminal("lock big.bin -o b --password-file pw -q"), "");
+    EXPECT_EQ(run("lock big.bin -o b --password-file pw -q", {}, true).err, "");
     EXPECT_EQ(run("lock big.bin -o c --password-file pw").err, "");
 }
 
