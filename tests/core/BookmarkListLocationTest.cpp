@@ -21,13 +21,13 @@ namespace {
 const auto byName = [](const auto& info) { return std::string(info.param.name); };
 
 enum class Where { Beside, Own, Config, Data };
-enum class Marker { None, File, Folder }; // kelvane-portable beside the program, and what it is
+// kelvane-portable beside the program, and what it is; or no program folder at all
+enum class Marker { None, File, Folder, NoProgramFolder };
 
 struct DiskRow {
     const char* name;
     Marker marker = Marker::None;
     std::vector<Where> lists = {}; // where a bookmarked.txt lies
-    bool programFolderMissing = false;
     Where read, save;
 };
 
@@ -44,10 +44,11 @@ TEST_P(ListOnDisk, ReadsAndSaves) {
     const QString lists[] = {
         program + "/bookmarked.txt", path("home/.local/share/Kelvane/bookmarked.txt"),
         path("etc/Kelvane/bookmarked.txt"), path("share/Kelvane/bookmarked.txt")};
-    if (!row.programFolderMissing) {
+    if (row.marker != Marker::NoProgramFolder) {
         ASSERT_TRUE(QDir().mkpath(program));
     }
-    if (row.marker != Marker::None) { // a folder is made with a file in it
+    // A folder is made with a file in it.
+    if (row.marker == Marker::File || row.marker == Marker::Folder) {
         write(program + "/kelvane-portable" + (row.marker == Marker::Folder ? "/x" : ""), {});
     }
     for (const Where where : row.lists) {
@@ -59,11 +60,9 @@ TEST_P(ListOnDisk, ReadsAndSaves) {
     environment.insert("XDG_CONFIG_DIRS", "rel:" + path("none") + ':' + path("etc"));
     environment.insert("XDG_DATA_DIRS", "rel:" + path("share"));
     const QStringList besideBefore = QDir(program).entryList(QDir::AllEntries | QDir::Hidden);
-    const QString before = QDir::currentPath();
-    ASSERT_TRUE(QDir::setCurrent(path(".")));
+    ASSERT_TRUE(QDir::setCurrent(path("."))); // where the relative entries hold a list
     const auto location = BookmarkListLocation::forProgramIn(program, environment, QString());
     EXPECT_EQ(location.readPath(), lists[int(row.read)]);
-    QDir::setCurrent(before);
     EXPECT_EQ(location.savePath(), lists[int(row.save)]);
     EXPECT_EQ(location.portableNote().isEmpty(), row.save != Where::Beside);
     EXPECT_EQ(QDir(program).entryList(QDir::AllEntries | QDir::Hidden), besideBefore);
@@ -74,7 +73,7 @@ using enum Marker;
 const DiskRow kDiskRows[] = {
     {.name = "Portable", .marker = File, .lists = {Own, Config}, .read = Beside, .save = Beside},
     {.name = "MarkerFolder", .marker = Folder, .lists = {Beside}, .read = Own, .save = Own},
-    {.name = "MissingProgramFolder", .programFolderMissing = true, .read = Own, .save = Own},
+    {.name = "MissingProgramFolder", .marker = NoProgramFolder, .read = Own, .save = Own},
     {.name = "DataFolder", .lists = {Data}, .read = Data, .save = Own},
     {.name = "ConfigBeforeData", .lists = {Config, Data}, .read = Config, .save = Own},
     {.name = "OwnListFirst", .lists = {Own, Config, Data}, .read = Own, .save = Own},
@@ -119,8 +118,7 @@ INSTANTIATE_TEST_SUITE_P(BookmarkListLocation, UsersList, testing::ValuesIn(kHom
 // The home folder that stands in for an unset HOME, and the folder whose marker makes a
 // portable copy, come from the system.
 TEST(BookmarkListLocation, UserDatabaseNamesAnAbsoluteHome) {
-    const QString home = BookmarkListLocation::userDatabaseHome();
-    EXPECT_TRUE(home.startsWith('/')) << qPrintable(home);
+    EXPECT_TRUE(BookmarkListLocation::userDatabaseHome().startsWith('/'));
     EXPECT_TRUE(QFileInfo(BookmarkListLocation::runningProgramFolder()).isDir());
 }
 

@@ -38,11 +38,10 @@ TEST(OutputName, LockAndUnlockRules) {
 // names left out unless asked for; folders whose names are all ASCII are sorted on their bytes,
 // the others as text. (QDir orders names equal but for case otherwise; see below.)
 TEST(SortedEntries, FollowTheOrderOfTheFolderByNameIgnoringCase) {
-    struct Folder {
+    const struct {
         const char* what;
         QStringList files;
-    };
-    const Folder rows[] = {
+    } rows[] = {
         {"text beyond ASCII",
          {"b.txt", "A.txt", "a_b", "aB", "Ab1", "_x", "Z", "z1", "10", "9", "~t", "[a]",
           "\u00e9.txt", "E.txt", ".h", "\u00c4", "a b", "\U0001F4C4.txt"}},
@@ -50,11 +49,10 @@ TEST(SortedEntries, FollowTheOrderOfTheFolderByNameIgnoringCase) {
          {"b.txt", "A.txt", "a_b", "aB", "Ab1", "_x", "Z", "z1", "10", "9", "~t", "[a]", "`q", "@m",
           "a b", "a", ".h", "ab.c"}},
     };
-    for (const Folder& row : rows) {
+    for (const auto& row : rows) {
         QTemporaryDir dir;
         for (const QString& name : row.files) {
-            QFile file(dir.filePath(name));
-            ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << row.what;
+            ASSERT_TRUE(QFile(dir.filePath(name)).open(QIODevice::WriteOnly)) << row.what;
         }
         for (const char* name : {"Sub", "sub2", "_dir", "Zed", "alpha", ".hidden"}) {
             ASSERT_TRUE(QDir(dir.path()).mkdir(name));
@@ -63,10 +61,9 @@ TEST(SortedEntries, FollowTheOrderOfTheFolderByNameIgnoringCase) {
         QFile::link(dir.filePath("nowhere"), dir.filePath("dangling link"));
         QFile::link(dir.filePath("Sub"), dir.filePath("link to a folder"));
         ASSERT_EQ(::mkfifo(qPrintable(dir.filePath("pipe")), 0644), 0);
-        const QDir::Filters filters[] = {QDir::Files | QDir::NoDotAndDotDot,
-                                         QDir::Dirs | QDir::NoDotAndDotDot,
-                                         QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot};
-        for (const QDir::Filters filter : filters) {
+        for (const QDir::Filters filter :
+             {QDir::Files | QDir::NoDotAndDotDot, QDir::Dirs | QDir::NoDotAndDotDot,
+              QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot}) {
             const QStringList expected =
                 QDir(dir.path()).entryList(filter, QDir::Name | QDir::IgnoreCase);
             ASSERT_GT(expected.size(), 4);
