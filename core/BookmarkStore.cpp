@@ -3,9 +3,14 @@
 
 #include "core/ListFile.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
 #include <QLockFile>
+#include <QRandomGenerator>
+#include <QThread>
+
+#include <algorithm>
 
 namespace kelvane {
 
@@ -26,6 +31,23 @@ QString collapsed(const QString& path) {
         }
     }
     return result;
+}
+
+// QLockFile::tryLock(timeout) doubles its pause after each look, up to seconds: among many
+// writers of the list (twenty `bookmarks add` at once), one could look only six times in five
+// seconds, each time at a moment when another held the lock, and give up though the lock was free
+// most of the time. Here the pause grows to a tenth of a second at most, with a random part so
+// that the waiting writers do not all look at once.
+bool takeLock(QLockFile& lock, int timeoutMs) {
+    const QDeadlineTimer deadline(timeoutMs);
+    for (int pause = 10; !lock.tryLock(0); pause = std::min(2 * pause, 100)) {
+        if (lock.error() != QLockFile::LockFailedError || deadline.hasExpired()) {
+            return false;
+        }
+        QThread::msleep(static_cast<unsigned long>(
+            pause / 2 + QRandomGenerator::global()->bounded(pause / 2 + 1)));
+    }
+    return true;
 }
 
 } // namespace
@@ -84,7 +106,7 @@ QStringList BookmarkStore::update(const std::function<bool(QStringList& entries)
     // the list is a link, whose folder exists).
     QDir().mkpath(QFileInfo(target).path());
     QLockFile lock(target + QStringLiteral(".lock"));
-    if (!lock.tryLock(m_lockTimeoutMs)) {
+    if (!takeLock(lock, m_lockTimeoutMs)) {
         if (lock.error() == QLockFile::LockFailedError) {
             throw BookmarkStoreError(
                 BookmarkStoreError::Kind::Busy, path(),
