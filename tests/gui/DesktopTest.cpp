@@ -110,13 +110,9 @@ private slots:
         const int fd = ::open(bad.constData(), O_CREAT | O_WRONLY, 0600);
         QVERIFY(fd >= 0 && ::close(fd) == 0);
         const auto removeBad = qScopeGuard([&bad] { ::unlink(bad.constData()); });
-        const struct {
-            Route route;
-            QString path;
-            QString shown; // the folder the lists show then
-            QString message;
-            // clang-format off
-        } rows[] = {
+        // `shown`: the folder the lists show then.
+        // clang-format off
+        const struct { Route route; QString path, shown, message; } rows[] = {
             {Drop, w.file("sub"), w.file("sub"), ""},
             {Argument, w.file("sub/"), w.file("sub"), ""},
             {Argument, w.file("sub/.hidden.txt"), w.file("sub"), w.file("sub/.hidden.txt") +
@@ -157,17 +153,13 @@ private slots:
         const QByteArray path = qgetenv("PATH");
         const auto restorePath = qScopeGuard([&path] { qputenv("PATH", path); });
         qputenv("PATH", QFile::encodeName(bin.path()) + ':' + path);
-        const struct {
-            const char* what;
-            QByteArray script;
-            bool runs, fails;
-        } openers[] = {
-            // clang-format off
+        // clang-format off
+        const struct { const char* what; QByteArray script; bool runs, fails; } openers[] = {
             {"finds no file manager", "#!/bin/sh\nprintf %s \"$1\" > \"$0.args\"\nexit 3\n", true, true},
             {"opens the folder", "#!/bin/sh\nprintf %s \"$1\" > \"$0.args\"\nexit 0\n", true, false},
             {"cannot start", "#!/nonexistent/interpreter\n", false, true},
-            // clang-format on
         };
+        // clang-format on
         for (const auto& opener : openers) {
             MessageBoxes::clear();
             writeBytes(bin.filePath("xdg-open"), opener.script);
@@ -199,11 +191,8 @@ private slots:
         const QImage unfocused = c.lblOpenFolder->grab().toImage();
         const auto lastBox = [] { return messagesShown().value(messagesShown().size() - 1); };
         const Box help{"Info", vbInformation, frmMain::kHelpText};
-        const struct {
-            QWidget* control;
-            Qt::Key key;
-            std::function<bool()> happened;
-        } steps[] = {
+        // clang-format off
+        const struct { QWidget* control; Qt::Key key; std::function<bool()> happened; } steps[] = {
             {c.vButton[1], Qt::Key_Space, [&] { return !c.vButton[1]->Collapsed(); }},
             {c.lblOpenFolder, Qt::Key_Return,
              [&] { return launched == QStringList{w.data.path()}; }},
@@ -211,6 +200,7 @@ private slots:
             {c.vButton[2], Qt::Key_Return, [&] { return c.frAutomated->isVisible(); }},
             {c.Label2, Qt::Key_Space, [&] { return lastBox() == kConfirm; }},
         };
+        // clang-format on
         for (const auto& step : steps) {
             const QString name = step.control->objectName();
             QVERIFY2(tabTo(w.window.get(), step.control), qPrintable(name));

@@ -49,13 +49,10 @@ private slots:
         run.begin();
         const YieldStep single = run.yieldStep();
         const YieldStep batch = run.yieldStep({2, 3, 1000, 4000});
-        const struct {
-            qint64 now;
-            qint64 waited; // for an answer, just before
-            bool inBatch;  // as file 2 of 3
-            std::uint64_t done, total;
-            QString shown; // the title's figures and the bar's value
-        } rows[] = {
+        // `waited` for an answer just before; `inBatch` as file 2 of 3; `shown`: the title's
+        // figures and the bar's value.
+        // clang-format off
+        const struct { qint64 now, waited; bool inBatch; std::uint64_t done, total; QString shown; } rows[] = {
             {900, 0, false, 1000, 4000, ""},
             {1000, 0, false, 1000, 4000, "25%, 3 s left | 250"},
             {1500, 0, false, 2000, 4000, "50%, 3 s left | 500"},
@@ -68,6 +65,7 @@ private slots:
             {3660000, 0, true, 1000, 1000, "50%, file 2 of 3, 1 h left | 500"},
             {5460000, 0, true, 1000, 1000, "50%, file 2 of 3, 1 h 30 min left | 500"},
         };
+        // clang-format on
         for (const auto& row : rows) {
             progress.now = row.now - row.waited;
             w.window->progress().pause();
@@ -94,8 +92,7 @@ private slots:
         auto* run = new LongOperation(*w.window);
         run->begin();
         std::atomic<bool> workOver = false;
-        bool ended = false;
-        bool endedWhileAsked = false;
+        bool ended = false, endedWhileAsked = false;
         QObject::connect(run, &LongOperation::finished, [&ended] { ended = true; });
         MessageBoxes::setOnShow([&](const MessageBoxes::Shown&) {
             QTRY_VERIFY(workOver); // events run meanwhile, as in a real box
@@ -147,7 +144,6 @@ private slots:
             w.entry("b.txt", "b_locked.txt"), w.entry("c.txt", "c_locked.txt")};
         w.restartWithList(entries);
         w.activate();
-        MessageBoxes::setNextAnswer(vbYes);
         Files expected = w.files();
         for (const QString name : {"a", "b", "c"}) { // what a finished run locks
             if ((answer == vbNo || name == "a") && (batch || name == "b")) {

@@ -43,9 +43,8 @@ inline QString captionOf(const QWidget* control) {
 
 inline QStringList itemTexts(const QAbstractItemView& list) {
     QStringList items;
-    const QAbstractItemModel& model = *list.model();
-    for (int i = 0; i < model.rowCount(); ++i) {
-        items.append(model.index(i, 0).data().toString());
+    for (int i = 0; i < list.model()->rowCount(); ++i) {
+        items.append(list.model()->index(i, 0).data().toString());
     }
     return items;
 }
@@ -247,12 +246,21 @@ public:
         box->insert(text);
     }
 
-    // Types the password of the single-file run or of the batch, presses its button and waits
-    // for the end of the run it started.
-    void run(bool batch, const QString& password) {
-        type(batch ? c().txtPassword1 : c().txtPassword, password);
-        click(batch ? c().cmdLockMultipleFiles : c().cmdApply);
+    // Types the password of the single-file run or of the batch, has `answer` ready for a
+    // question, presses the run's button (or Enter in the password box, which does the same) and
+    // waits for the end of the run it started, each yield waiting for the window. True when the
+    // command started a run.
+    bool run(bool batch, const QString& password, int answer = vbYes, bool byEnter = false) {
+        QLineEdit* box = batch ? c().txtPassword1 : c().txtPassword;
+        type(box, password);
+        MessageBoxes::setNextAnswer(answer);
+        LongOperation::setEventInterval(0);
+        byEnter ? QTest::keyClick(box, Qt::Key_Return)
+                : click(batch ? c().cmdLockMultipleFiles : c().cmdApply);
+        const bool started = running();
         waitForRun();
+        LongOperation::setEventInterval(20);
+        return started;
     }
 
     // A run is going on: its worker has not ended, or the window has not finished it yet.

@@ -56,17 +56,13 @@ private slots:
     // left in place and never overwritten.
     void listFileAtStartUp() {
         const QByteArray unreadable("/d/a.txt=/d/a_locked.txt\n\0\x01\x02", 28);
-        const struct {
-            QByteArray bytes;
-            bool setAsideFails;
-            QStringList items;
-        } rows[] = {
-            // clang-format off
+        // clang-format off
+        const struct { QByteArray bytes; bool setAsideFails; QStringList items; } rows[] = {
             {"C:\\Docs\\caf\xe9 \x80.txt=C:\\x.txt\r\n\r\nx", false, {"C:\\Docs\\caf\u00e9 \u20ac.txt=C:\\x.txt", "", "x"}},
-            // clang-format on
             {unreadable, false, {}},
             {unreadable, true, {}},
         };
+        // clang-format on
         for (const auto& row : rows) {
             MessageBoxes::clear();
             ProgramFolder folder;
@@ -206,12 +202,8 @@ private slots:
         // What happens to the browsed folder between two readings, `elsewhere` holding the
         // link's file, and the lists then.
         using Change = std::function<bool(CommandWindow&, const QTemporaryDir&)>;
-        const struct {
-            const char* name;
-            Change change;
-            QStringList files, folders;
-        } rows[] = {
-            // clang-format off
+        // clang-format off
+        const struct { const char* name; Change change; QStringList files, folders; } rows[] = {
             {"nothing", [](auto&, auto&) { return true; }, {"a.txt", "link", "Z.txt"}, {"x"}},
             {"a file added", [](CommandWindow& w, auto&) { return QFile::copy(w.file("a.txt"), w.file("b.txt")); },
              {"a.txt", "b.txt", "link", "Z.txt"}, {"x"}},
@@ -222,8 +214,8 @@ private slots:
              {"a.txt", "link", "x", "Z.txt"}, {}},
             {"the file of a link removed elsewhere", [](auto&, const QTemporaryDir& elsewhere) {
                  return QFile::remove(elsewhere.filePath("target")); }, {"a.txt", "Z.txt"}, {"x"}},
-            // clang-format on
         };
+        // clang-format on
         for (const auto& row : rows) {
             CommandWindow w;
             const MainControls& c = w.c();
