@@ -190,14 +190,10 @@ private slots:
         // named with its reason.
         const auto report = [](int locked, int total, const QStringList& skipped,
                                const QStringList& failed = {}) {
-            const auto part = [](const char* head, const QStringList& entries) {
-                return entries.isEmpty() ? QString() : head + entries.join('\n');
-            };
+            const QString text = "Done. Process complete.\n\nLocked %1 of %2 files.\n\nSkipped:\n";
             return Box{"Done", vbExclamation,
-                       QString("Done. Process complete.\n\nLocked %1 of %2 files.")
-                               .arg(locked)
-                               .arg(total) +
-                           part("\n\nSkipped:\n", skipped) + part("\n\nFailed:\n", failed)};
+                       text.arg(locked).arg(total) + skipped.join('\n') +
+                           (failed.isEmpty() ? "" : "\n\nFailed:\n" + failed.join('\n'))};
         };
         const Box askTwo{"Please confirm", vbYesNo + vbQuestion,
                          "2 target files exist and will be replaced. Is this ok?"};

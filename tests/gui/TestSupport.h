@@ -213,13 +213,17 @@ public:
         return files;
     }
 
+    // Clicks the file of this exact name, also where the list shows a name that is not text
+    // with a replacement mark.
     void clickFile(const QString& name) {
-        const QAbstractItemModel& files = *c().File1->model();
-        const QModelIndexList found = files.match(files.index(0, 0), Qt::DisplayRole, name, -1,
-                                                  Qt::MatchExactly | Qt::MatchCaseSensitive);
-        QVERIFY2(found.size() == 1, qPrintable(name));
-        const QRect place = c().File1->visualRect(found.first());
-        QTest::mouseClick(c().File1->viewport(), Qt::LeftButton, {}, place.center());
+        FileListBox& files = *c().File1;
+        int row = -1;
+        for (int i = 0; i < files.ListCount(); ++i) {
+            row = files.List(i) == name ? i : row;
+        }
+        QVERIFY2(row >= 0, qPrintable(name));
+        const QRect place = files.visualRect(files.model()->index(row, 0));
+        QTest::mouseClick(files.viewport(), Qt::LeftButton, {}, place.center());
     }
 
     // Drops `paths` on `target` (the window by default) as a file manager does with Shift held,

@@ -1,15 +1,16 @@
 // SPDX-License-Identifier: MIT
 #include "tests/gui/TestSupport.h"
-#include "window/FormScroller.h"
 
 #include "app/DesktopIdentity.h"
+#include "window/FormScroller.h"
+#include "window/Layout.h"
 
-#include <QGuiApplication>
 #include <QMessageBox>
 #include <QScopeGuard>
 #include <QScrollBar>
 #include <QSignalSpy>
-#include <QTemporaryDir>
+
+#include <map>
 
 namespace kelvane::test {
 
@@ -17,11 +18,66 @@ namespace {
 
 const QRect kFrame(18, 165, 1084, 436); // frContainer as designed, in pixels
 
+// Every control of the design is built as it says: its parent, its caption, where it
+// is (within half a pixel), whether it shows and its font. Then the focus chain visits
+// the focusable ones in tab order, and the form opens with the focus on the first of them.
+void checkForm(QWidget& form, const layout::FormDesign& design) {
+    QCOMPARE(form.windowTitle(), QString(design.caption));
+    QCOMPARE(form.size(), QSize(design.clientWidth, design.clientHeight) / 15);
+    std::map<int, QString> focusable;
+    for (const layout::ControlDesign& row : design.controls) {
+        const QList<QWidget*> named = form.findChildren<QWidget*>(row.name);
+        QVERIFY2(named.size() == 1, row.name);
+        const QWidget* c = named.first();
+        QCOMPARE(c->parentWidget()->objectName(), QString(row.parent));
+        QCOMPARE(captionOf(c), QString(row.caption));
+        const auto pixels = [](int twips) { return qRound(twips / 15.0); }; // to the nearest
+        QVERIFY2(c->geometry() == QRect(pixels(row.rect.left), pixels(row.rect.top),
+                                        pixels(row.rect.width), pixels(row.rect.height)),
+                 row.name);
+        QCOMPARE(c->isVisibleTo(c->parentWidget()), !row.look.hidden);
+        const QFont font = c->font();
+        QCOMPARE(font.families().value(0),
+                 row.font.points > 0 ? "Verdana" : QApplication::font().families().value(0));
+        QVERIFY2(row.font.points == 0 ||
+                     (font.pointSizeF() == row.font.points && font.bold() == row.font.bold),
+                 row.name);
+        // A link is underlined; nothing else is.
+        QCOMPARE(font.underline(), row.look.link);
+        if (c->focusPolicy() & Qt::TabFocus) {
+            QVERIFY2(focusable.emplace(row.tab, row.name).second, row.name);
+        }
+    }
+    QStringList expected, visited;
+    for (const auto& [tab, name] : focusable) {
+        expected.append(name);
+    }
+    QVERIFY(!expected.isEmpty());
+    QWidget* control = form.findChild<QWidget*>(expected.first());
+    for (; visited.size() < expected.size(); control = control->nextInFocusChain()) {
+        if (expected.contains(control->objectName())) {
+            visited.append(control->objectName());
+        }
+    }
+    QCOMPARE(visited, expected);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    QCOMPARE(QApplication::focusWidget()->objectName(), expected.first());
+}
+
 class WindowTest : public QObject {
     Q_OBJECT
 
 private slots:
     void init() { MessageBoxes::clear(); }
+
+    // The main window and the file name dialog, each as designed.
+    void layoutAsDesigned() {
+        frmMain window;
+        checkForm(window, layout::mainWindowDesign());
+        frmFileName dialog;
+        checkForm(dialog, layout::fileNameDialogDesign());
+    }
 
     // Start-up shows the working folder, "/" first among the drives, and marks Lock File as the
     // mode without running the mode switch, so the captions stay as designed; with no list file
