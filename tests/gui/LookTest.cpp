@@ -56,7 +56,6 @@ QImage areaShown(int mode, const QString& control, int inset) {
     [&] { QVERIFY(QTest::qWaitForWindowExposed(w.window.get())); }();
     w.mode(mode);
     w.c().txtPassword->setText("Secret 42");
-    w.c().txtPassword1->setText("Secret 42");
     QCoreApplication::processEvents();
     const auto* widget = w.window->findChild<QWidget*>(control);
     const QRect place(widget->mapTo(w.window.get(), QPoint(0, 0)), widget->size());
