@@ -269,7 +269,11 @@ public:
 
     // A run is going on: its worker has not ended, or the window has not finished it yet.
     bool running() const { return window->findChild<LongOperation*>() != nullptr; }
-    void waitForRun() const { QTRY_VERIFY_WITH_TIMEOUT(!running(), 120'000); }
+    // Waits for the end of the run also after a failed check (which ends QTRY_ waits at once):
+    // the window must not go while its run goes on.
+    void waitForRun() const {
+        QVERIFY(QTest::qWaitFor([this] { return !running(); }, 120'000));
+    }
 
     // The names of the controls that a run holds off whose enabled state is `enabled`.
     QStringList heldControls(bool enabled) const {
