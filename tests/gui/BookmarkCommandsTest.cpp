@@ -39,12 +39,8 @@ private slots:
         const Box refused{"Action", vbInformation,
                           "A path that contains \"=\" cannot be bookmarked. Please choose another "
                           "file or output name."};
-        struct Step {
-            QString from, to;
-            Box box;
-        };
         // clang-format off
-        const Step steps[] = {
+        const struct { QString from, to; Box box; } steps[] = {
             {"", "", {"Missing info", vbInformation, "Please select a valid file."}},
             {"/d/a=b.txt", "/d/a=b_locked.txt", refused}, {"/d/a.txt", "/d/x=y", refused},
             {"/my.d/README", "/my.d/R.x", kAdded}, {"/d/a.txt", "/d/a_locked.txt", kAdded},
@@ -53,7 +49,7 @@ private slots:
         // clang-format on
         CommandWindow w;
         Boxes boxes;
-        for (const Step& step : steps) {
+        for (const auto& step : steps) {
             bookmark(w.c(), step.from, step.to);
             boxes << step.box;
         }
@@ -188,69 +184,52 @@ private slots:
     // at an output. The batch finishes in its own order: the inputs come back and the indicator
     // stops before any message, and the file list is re-read after the last one.
     void lockAll() {
-        struct Existing {
-            QString name, linkTo = {}; // linkTo empty: a file holding "old"
-        };
-        struct Written {
-            QString output, source;
-        };
         CommandWindow w;
-        const QString d = QDir::toNativeSeparators(w.data.path()) + '/';
-        const auto entry = [&d](const QString& source, const QString& output) {
-            return d + source + '=' + d + output;
-        };
+        const QString d = w.data.path() + '/';
         // The report of a batch that locked `locked` of `total` entries; each other entry is
         // named with its reason.
         const auto report = [](int locked, int total, const QStringList& skipped,
                                const QStringList& failed = {}) {
-            const auto part = [](const char* head, const QStringList& entries) {
-                return entries.isEmpty() ? QString() : head + entries.join('\n');
-            };
+            const QString text = "Done. Process complete.\n\nLocked %1 of %2 files.\n\nSkipped:\n";
             return Box{"Done", vbExclamation,
-                       QString("Done. Process complete.\n\nLocked %1 of %2 files.")
-                               .arg(locked)
-                               .arg(total) +
-                           part("\n\nSkipped:\n", skipped) + part("\n\nFailed:\n", failed)};
+                       text.arg(locked).arg(total) + skipped.join('\n') +
+                           (failed.isEmpty() ? "" : "\n\nFailed:\n" + failed.join('\n'))};
         };
         const Box askTwo{"Please confirm", vbYesNo + vbQuestion,
                          "2 target files exist and will be replaced. Is this ok?"};
         const QString bad(": not one source path and one output path joined by \"=\".");
         const QString notFile(": the output is a folder, device, pipe or socket.");
         // clang-format off
-        const struct {
-            QStringList list;
-            QString password;
-            std::vector<Existing> existing; // outputs there before the run
-            int answer;
-            Boxes boxes;
-            std::vector<Written> written;
-            bool meanwhile = false; // while a.txt is locked, b.txt goes, c_locked.txt appears
-        } rows[] = {
+        // `existing`: outputs there before the run, each a link to a file or, with no file named,
+        // a file holding "old"; `written`: each new output with its source; `meanwhile`: while
+        // a.txt is locked, b.txt goes and c_locked.txt appears.
+        const struct { QStringList list; QString password; QMap<QString, QString> existing; int answer; Boxes boxes;
+                       QMap<QString, QString> written; bool meanwhile = false; } rows[] = {
             {{}, "", {}, 0, {{"No Files to Lock", vbInformation, "There are no files to lock."}}, {}},
-            {{entry("a.txt", "a_locked.txt")}, "", {}, 0,
+            {{w.entry("a.txt", "a_locked.txt")}, "", {}, 0,
              {{"Missing info", vbInformation, "Please enter a password for the files."}}, {}},
-            {{entry("a.txt", "a_locked.txt")}, "pw\u03a9", {}, 0, {{"Error", vbExclamation, "The password "
+            {{w.entry("a.txt", "a_locked.txt")}, "pw\u03a9", {}, 0, {{"Error", vbExclamation, "The password "
              "contains the character \"\u03a9\", which cannot be used in a password. Please choose "
              "another password."}}, {}},
             // Outputs that are links are replaced, not written through, a dangling one too.
-            {{entry("a.txt", "a_locked.txt"), entry("b.txt", "renamed.bin"), entry("e.dat", "e_locked.dat")},
+            {{w.entry("a.txt", "a_locked.txt"), w.entry("b.txt", "renamed.bin"), w.entry("e.dat", "e_locked.dat")},
              "secret", {{"a_locked.txt", "c.txt"}, {"e_locked.dat", "n.txt"}}, vbYes, {askTwo, kDone},
              {{"a_locked.txt", "a.txt"}, {"renamed.bin", "b.txt"}, {"e_locked.dat", "e.dat"}}},
-            {{d + "a.txt", d + "a.txt=", "=" + d + "a_locked.txt", entry("a.txt", "x=" + d + "b.txt"),
-              entry("a.txt", "./b.txt"), entry("b.txt", "b_locked.txt"), entry("x.txt", "x_locked.txt")},
+            {{d + "a.txt", d + "a.txt=", "=" + d + "a_locked.txt", w.entry("a.txt", "x=" + d + "b.txt"),
+              w.entry("a.txt", "./b.txt"), w.entry("b.txt", "b_locked.txt"), w.entry("x.txt", "x_locked.txt")},
              "pw", {}, 0,
              {report(1, 7, {d + "a.txt" + bad, d + "a.txt=" + bad, "=" + d + "a_locked.txt" + bad,
-                            entry("a.txt", "x=" + d + "b.txt") + bad,
+                            w.entry("a.txt", "x=" + d + "b.txt") + bad,
                             d + "a.txt: the output is the file another bookmark locks, which would be overwritten.",
                             d + "x.txt: source file not found."})},
              {{"b_locked.txt", "b.txt"}}},
-            {{entry("a.txt", "a_locked.txt"), entry("gone.txt", "gone_locked.txt"), entry("b.txt", "b_locked.txt")}, "pw", {{"a_locked.txt"}, {"gone_locked.txt"}, {"b_locked.txt"}}, vbNo,
+            {{w.entry("a.txt", "a_locked.txt"), w.entry("gone.txt", "gone_locked.txt"), w.entry("b.txt", "b_locked.txt")}, "pw", {{"a_locked.txt", ""}, {"gone_locked.txt", ""}, {"b_locked.txt", ""}}, vbNo,
              {askTwo}, {}},
-            {{d + "a.txt=/dev/null", entry("b.txt", "b_locked.txt"), entry("c.txt", "."),
+            {{d + "a.txt=/dev/null", w.entry("b.txt", "b_locked.txt"), w.entry("c.txt", "."),
               "/=" + d + "d_locked.txt"}, "pw", {}, 0,
              {report(1, 4, {d + "a.txt" + notFile, d + "c.txt" + notFile, "/: source file not found."})},
              {{"b_locked.txt", "b.txt"}}},
-            {{entry("a.txt", "a_locked.txt"), entry("b.txt", "b_locked.txt"), entry("c.txt", "c_locked.txt")},
+            {{w.entry("a.txt", "a_locked.txt"), w.entry("b.txt", "b_locked.txt"), w.entry("c.txt", "c_locked.txt")},
              "pw", {}, 0,
              {report(1, 3, {d + "b.txt: source file not found."},
                      {d + "c.txt: The output " + d + "c_locked.txt already exists."})},
@@ -264,56 +243,45 @@ private slots:
                            {"b.txt", QByteArray("b.txt").repeated(500)},
                            {"c.txt", QByteArray("c.txt").repeated(500)}};
             w.write(expected);
-            for (const Existing& existing : row.existing) {
-                if (!existing.linkTo.isEmpty()) { // read through the link, or not at all
-                    QVERIFY(QFile::link(w.file(existing.linkTo), w.file(existing.name)));
-                    expected[existing.name] = expected.value(existing.linkTo, "<unreadable>");
-                } else {
-                    writeBytes(w.file(existing.name), expected[existing.name] = "old");
+            for (const auto& [name, linkTo] : row.existing.asKeyValueRange()) {
+                if (linkTo.isEmpty()) {
+                    writeBytes(w.file(name), expected[name] = "old");
+                } else { // read through the link, or not at all
+                    QVERIFY(QFile::link(w.file(linkTo), w.file(name)));
+                    expected[name] = expected.value(linkTo, "<unreadable>");
                 }
             }
-            for (const Written& written : row.written) {
-                expected[written.output] = transformed(expected[written.source], row.password);
+            for (const auto& [output, source] : row.written.asKeyValueRange()) {
+                expected[output] = transformed(expected[source], row.password);
             }
             w.restartWithList(row.list);
             w.activate(); // the lists are re-read now, not during the run
             w.mode(2);
             // Meanwhile another program also adds a bookmark: the list holds still under the
             // batch and shows the new entry once the batch is over.
-            const QStringList listAfter =
-                row.list +
-                (row.meanwhile ? QStringList{w.entry("o.txt", "o.locked")} : QStringList());
-            bool listMoved = false;
+            QStringList listAfter = row.list;
             QTimer meanwhile;
             QObject::connect(&meanwhile, &QTimer::timeout, [&] {
                 if (row.meanwhile && w.running() && QFile::remove(w.file("b.txt"))) {
                     writeBytes(w.file("c_locked.txt"), expected["c_locked.txt"] = "someone else's");
                     expected.remove("b.txt");
-                    writeBytes(w.listFile(), listBytes(listAfter));
+                    writeBytes(w.listFile(), listBytes(listAfter << w.entry("o.txt", "o.locked")));
                     w.window->bookmarks().reload(); // as the file watcher does
-                    listMoved = w.items() != row.list;
+                    QCOMPARE(w.items(), row.list);
                 }
             });
             meanwhile.start(0);
             const QStringList listed = itemTexts(*w.c().File1);
-            QStringList atMessages;
-            MessageBoxes::setOnShow([&](const MessageBoxes::Shown&) {
-                atMessages << QString(w.settled() ? "" : "busy") +
-                                  (itemTexts(*w.c().File1) == listed ? "" : "re-read");
+            MessageBoxes::setOnShow([&](const MessageBoxes::Shown&) { // not yet re-read
+                QVERIFY(w.settled());
+                QCOMPARE(itemTexts(*w.c().File1), listed);
             });
-            MessageBoxes::setNextAnswer(row.answer);
-            CommandWindow::type(w.c().txtPassword1, row.password);
-            LongOperation::setEventInterval(0);
-            QTest::keyClick(w.c().txtPassword1, Qt::Key_Return); // as a click on the batch's button
-            w.waitForRun();
-            LongOperation::setEventInterval(20);
+            w.run(true, row.password, row.answer, true);
 
             const Boxes shown = messagesShown();
             QCOMPARE(shown, row.boxes);
             QVERIFY2(w.files() == expected, qPrintable(shown.last().prompt));
-            QCOMPARE(atMessages, QStringList(shown.size(), ""));
             QCOMPARE(itemTexts(*w.c().File1), QDir(w.data.path()).entryList(QDir::Files));
-            QVERIFY(!listMoved);
             QTRY_COMPARE(w.items(), listAfter);
             // After a run the selection has gone down the whole list.
             QVERIFY(!shown.last().prompt.startsWith("Done") ||

@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "tests/gui/TestSupport.h"
 
+#include "engine/FileName.h"
 #include "platform/FolderLauncher.h"
 #include "window/OpenPath.h"
 
 #include <QAccessible>
+#include <QProcess>
 #include <QScopeGuard>
 #include <QToolTip>
 
@@ -64,6 +66,25 @@ QAccessibleInterface* accessible(QWidget* control) {
     return QAccessible::queryAccessibleInterface(control);
 }
 
+// A file in `folder` with a name of any bytes, opened through the system, which takes the bytes
+// as they are.
+std::unique_ptr<QFile> openNamed(const QString& folder, const QByteArray& name, int flags) {
+    auto file = std::make_unique<QFile>();
+    const int fd = ::open((QFile::encodeName(folder) + '/' + name).constData(), flags, 0644);
+    const auto mode = flags == O_RDONLY ? QIODevice::ReadOnly : QIODevice::WriteOnly;
+    return fd >= 0 && file->open(fd, mode, QFile::AutoCloseHandle) ? std::move(file) : nullptr;
+}
+
+void writeNamed(const QString& folder, const QByteArray& name, const QByteArray& content) {
+    const auto file = openNamed(folder, name, O_WRONLY | O_CREAT | O_TRUNC);
+    QVERIFY(file != nullptr && file->write(content) == content.size());
+}
+
+QByteArray readNamed(const QString& folder, const QByteArray& name) {
+    const auto file = openNamed(folder, name, O_RDONLY);
+    return file != nullptr ? file->readAll() : "<missing>";
+}
+
 class DesktopTest : public QObject {
     Q_OBJECT
 
@@ -107,16 +128,11 @@ private slots:
         QVERIFY(mkfifo(qPrintable(w.file("sub/pipe")), 0600) == 0);
         QVERIFY(QFile::link(w.file("sub/nowhere.txt"), w.file("sub/gone.txt")));
         const QByteArray bad = QFile::encodeName(w.file("sub/bad")) + "\xff.txt";
-        const int fd = ::open(bad.constData(), O_CREAT | O_WRONLY, 0600);
-        QVERIFY(fd >= 0 && ::close(fd) == 0);
+        writeNamed(w.file("sub"), "bad\xff.txt", {});
         const auto removeBad = qScopeGuard([&bad] { ::unlink(bad.constData()); });
-        const struct {
-            Route route;
-            QString path;
-            QString shown; // the folder the lists show then
-            QString message;
-            // clang-format off
-        } rows[] = {
+        // `shown`: the folder the lists show then.
+        // clang-format off
+        const struct { Route route; QString path, shown, message; } rows[] = {
             {Drop, w.file("sub"), w.file("sub"), ""},
             {Argument, w.file("sub/"), w.file("sub"), ""},
             {Argument, w.file("sub/.hidden.txt"), w.file("sub"), w.file("sub/.hidden.txt") +
@@ -157,17 +173,13 @@ private slots:
         const QByteArray path = qgetenv("PATH");
         const auto restorePath = qScopeGuard([&path] { qputenv("PATH", path); });
         qputenv("PATH", QFile::encodeName(bin.path()) + ':' + path);
-        const struct {
-            const char* what;
-            QByteArray script;
-            bool runs, fails;
-        } openers[] = {
-            // clang-format off
+        // clang-format off
+        const struct { const char* what; QByteArray script; bool runs, fails; } openers[] = {
             {"finds no file manager", "#!/bin/sh\nprintf %s \"$1\" > \"$0.args\"\nexit 3\n", true, true},
             {"opens the folder", "#!/bin/sh\nprintf %s \"$1\" > \"$0.args\"\nexit 0\n", true, false},
             {"cannot start", "#!/nonexistent/interpreter\n", false, true},
-            // clang-format on
         };
+        // clang-format on
         for (const auto& opener : openers) {
             MessageBoxes::clear();
             writeBytes(bin.filePath("xdg-open"), opener.script);
@@ -199,11 +211,8 @@ private slots:
         const QImage unfocused = c.lblOpenFolder->grab().toImage();
         const auto lastBox = [] { return messagesShown().value(messagesShown().size() - 1); };
         const Box help{"Info", vbInformation, frmMain::kHelpText};
-        const struct {
-            QWidget* control;
-            Qt::Key key;
-            std::function<bool()> happened;
-        } steps[] = {
+        // clang-format off
+        const struct { QWidget* control; Qt::Key key; std::function<bool()> happened; } steps[] = {
             {c.vButton[1], Qt::Key_Space, [&] { return !c.vButton[1]->Collapsed(); }},
             {c.lblOpenFolder, Qt::Key_Return,
              [&] { return launched == QStringList{w.data.path()}; }},
@@ -211,6 +220,7 @@ private slots:
             {c.vButton[2], Qt::Key_Return, [&] { return c.frAutomated->isVisible(); }},
             {c.Label2, Qt::Key_Space, [&] { return lastBox() == kConfirm; }},
         };
+        // clang-format on
         for (const auto& step : steps) {
             const QString name = step.control->objectName();
             QVERIFY2(tabTo(w.window.get(), step.control), qPrintable(name));
@@ -274,6 +284,45 @@ private slots:
                      text.size() < 20 ? QString() : text);
         }
         QToolTip::hideText();
+    }
+
+    // A file whose name is not text is listed, shown with a replacement mark, and a click and a
+    // lock read and write that very file; the look-alike whose name holds the mark itself is
+    // another file and is left alone. The bookmark list, which is text, refuses the name and
+    // stays as it was.
+    void namesThatAreNotText() {
+        CommandWindow w;
+        const QString folder = w.data.path();
+        writeNamed(folder, "caf\xe9.txt", "latin");
+        writeNamed(folder, "caf\xef\xbf\xbd.txt", "look-alike");
+        w.window->lblRefresh_Click();
+        const QString exact = decodeFileName("caf\xe9.txt");
+        QCOMPARE(itemTexts(*w.c().File1), (QStringList{"caf\uFFFD.txt", "caf\uFFFD.txt"}));
+        w.clickFile(exact);
+        QCOMPARE(w.c().lblFileTo->text(), folder + '/' + decodeFileName("caf\xe9_locked.txt"));
+        // Named on the command line, which gives its bytes, it is selected the same way.
+        w.restart();
+        QVERIFY(openPath(*w.window, folder + '/' + exact));
+        QCOMPARE(w.c().File1->FileName(), exact);
+        QCOMPARE(w.c().lblFileFrom->text(), folder + '/' + exact);
+
+        w.run(false, "pw");
+        QCOMPARE(messagesShown(), Boxes{kDone});
+        QCOMPARE(readNamed(folder, "caf\xe9_locked.txt"), transformed("latin", "pw"));
+        QCOMPARE(readNamed(folder, "caf\xef\xbf\xbd.txt"), QByteArray("look-alike"));
+        QCOMPARE(readNamed(folder, "caf\xef\xbf\xbd_locked.txt"), QByteArray("<missing>"));
+        QCOMPARE(w.c().File1->ListCount(), 3);
+
+        MessageBoxes::clear();
+        w.click(w.c().cmdAddToAutomated);
+        const Box notText{"Action", vbInformation,
+                          "A file name that is not valid text cannot be bookmarked. Please rename "
+                          "the file or choose another output name."};
+        QCOMPARE(messagesShown(), Boxes{notText});
+        QCOMPARE(w.items(), QStringList());
+        QVERIFY(!QFile::exists(w.listFile()));
+        // Qt cannot remove what it cannot name.
+        QProcess::execute("bash", {"-c", "rm -rf -- \"$0\"/*", folder});
     }
 };
 

@@ -95,16 +95,9 @@ private slots:
         // clang-format on
         enum Setup { None, Deleted, ExistingNo, ExistingLink, DanglingLink };
         // clang-format off
-        const struct {
-            Setup setup;
-            const char* select;
-            const char* output; // put in place of the derived one
-            QString password;
-            Boxes boxes;
-            std::optional<QByteArray> written; // into the output
-            OutputCall fails = OutputCall::Count;
-            int error = 0;
-        } rows[] = {
+        // `output` is put in place of the derived one; `written` is what the output then holds.
+        const struct { Setup setup; const char* select; const char* output; QString password; Boxes boxes;
+                       std::optional<QByteArray> written; OutputCall fails = OutputCall::Count; int error = 0; } rows[] = {
             {None, "vector.txt", nullptr, "Password123", {kDone}, QByteArray::fromHex("d7ab32b3836088")},
             {None, "chunks_locked.txt", nullptr, "pw", {kDone}, chunks},
             {None, "empty.txt", nullptr, "pw", {kDone}, ""},
@@ -154,12 +147,9 @@ private slots:
                                              QDir(w.data.path()).mkdir("report.txt")));
             OutputFaults faults;
             faults.failAt(row.fails, 1, row.error);
-            MessageBoxes::setNextAnswer(row.setup == ExistingNo ? vbNo : vbYes);
-            CommandWindow::type(w.c().txtPassword, row.password);
             Files expected = w.files();
-            QTest::keyClick(w.c().txtPassword, Qt::Key_Return);
-            const bool wentBusy = w.running();
-            w.waitForRun();
+            const bool wentBusy =
+                w.run(false, row.password, row.setup == ExistingNo ? vbNo : vbYes, true);
 
             QCOMPARE(messagesShown(), row.boxes);
             QCOMPARE(wentBusy, row.written || row.boxes.last().prompt == somethingFailed);

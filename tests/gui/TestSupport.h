@@ -43,9 +43,8 @@ inline QString captionOf(const QWidget* control) {
 
 inline QStringList itemTexts(const QAbstractItemView& list) {
     QStringList items;
-    const QAbstractItemModel& model = *list.model();
-    for (int i = 0; i < model.rowCount(); ++i) {
-        items.append(model.index(i, 0).data().toString());
+    for (int i = 0; i < list.model()->rowCount(); ++i) {
+        items.append(list.model()->index(i, 0).data().toString());
     }
     return items;
 }
@@ -214,13 +213,17 @@ public:
         return files;
     }
 
+    // Clicks the file of this exact name, also where the list shows a name that is not text
+    // with a replacement mark.
     void clickFile(const QString& name) {
-        const QAbstractItemModel& files = *c().File1->model();
-        const QModelIndexList found = files.match(files.index(0, 0), Qt::DisplayRole, name, -1,
-                                                  Qt::MatchExactly | Qt::MatchCaseSensitive);
-        QVERIFY2(found.size() == 1, qPrintable(name));
-        const QRect place = c().File1->visualRect(found.first());
-        QTest::mouseClick(c().File1->viewport(), Qt::LeftButton, {}, place.center());
+        FileListBox& files = *c().File1;
+        int row = -1;
+        for (int i = 0; i < files.ListCount(); ++i) {
+            row = files.List(i) == name ? i : row;
+        }
+        QVERIFY2(row >= 0, qPrintable(name));
+        const QRect place = files.visualRect(files.model()->index(row, 0));
+        QTest::mouseClick(files.viewport(), Qt::LeftButton, {}, place.center());
     }
 
     // Drops `paths` on `target` (the window by default) as a file manager does with Shift held,
@@ -247,17 +250,30 @@ public:
         box->insert(text);
     }
 
-    // Types the password of the single-file run or of the batch, presses its button and waits
-    // for the end of the run it started.
-    void run(bool batch, const QString& password) {
-        type(batch ? c().txtPassword1 : c().txtPassword, password);
-        click(batch ? c().cmdLockMultipleFiles : c().cmdApply);
+    // Types the password of the single-file run or of the batch, has `answer` ready for a
+    // question, presses the run's button (or Enter in the password box, which does the same) and
+    // waits for the end of the run it started, each yield waiting for the window. True when the
+    // command started a run.
+    bool run(bool batch, const QString& password, int answer = vbYes, bool byEnter = false) {
+        QLineEdit* box = batch ? c().txtPassword1 : c().txtPassword;
+        type(box, password);
+        MessageBoxes::setNextAnswer(answer);
+        LongOperation::setEventInterval(0);
+        byEnter ? QTest::keyClick(box, Qt::Key_Return)
+                : click(batch ? c().cmdLockMultipleFiles : c().cmdApply);
+        const bool started = running();
         waitForRun();
+        LongOperation::setEventInterval(20);
+        return started;
     }
 
     // A run is going on: its worker has not ended, or the window has not finished it yet.
     bool running() const { return window->findChild<LongOperation*>() != nullptr; }
-    void waitForRun() const { QTRY_VERIFY_WITH_TIMEOUT(!running(), 120'000); }
+    // Waits for the end of the run also after a failed check (which ends QTRY_ waits at once):
+    // the window must not go while its run goes on.
+    void waitForRun() const {
+        QVERIFY(QTest::qWaitFor([this] { return !running(); }, 120'000));
+    }
 
     // The names of the controls that a run holds off whose enabled state is `enabled`.
     QStringList heldControls(bool enabled) const {

@@ -1,15 +1,16 @@
 // SPDX-License-Identifier: MIT
 #include "tests/gui/TestSupport.h"
-#include "window/FormScroller.h"
 
 #include "app/DesktopIdentity.h"
+#include "window/FormScroller.h"
+#include "window/Layout.h"
 
-#include <QGuiApplication>
 #include <QMessageBox>
 #include <QScopeGuard>
 #include <QScrollBar>
 #include <QSignalSpy>
-#include <QTemporaryDir>
+
+#include <map>
 
 namespace kelvane::test {
 
@@ -17,11 +18,67 @@ namespace {
 
 const QRect kFrame(18, 165, 1084, 436); // frContainer as designed, in pixels
 
+// Every control of the design is built as it says: its parent, its caption, where it
+// is (within half a pixel), whether it shows and its font. Then the focus chain visits
+// the focusable ones in tab order, and the form opens with the focus on the first of them.
+void checkForm(QWidget& form, const layout::FormDesign& design) {
+    QCOMPARE(form.windowTitle(), QString(design.caption));
+    QCOMPARE(form.size(), QSize(design.clientWidth, design.clientHeight) / 15);
+    std::map<int, QString> focusable;
+    for (const layout::ControlDesign& row : design.controls) {
+        const QList<QWidget*> named = form.findChildren<QWidget*>(row.name);
+        QVERIFY2(named.size() == 1, row.name);
+        const QWidget* c = named.first();
+        QCOMPARE(c->parentWidget()->objectName(), QString(row.parent));
+        QCOMPARE(captionOf(c), QString(row.caption));
+        const QRect twips(c->pos() * 15, c->size() * 15);
+        QVERIFY2(qAbs(twips.left() - row.rect.left) <= 7 && qAbs(twips.top() - row.rect.top) <= 7 &&
+                     qAbs(twips.width() - row.rect.width) <= 7 &&
+                     qAbs(twips.height() - row.rect.height) <= 7,
+                 row.name);
+        QCOMPARE(c->isVisibleTo(c->parentWidget()), !row.look.hidden);
+        const QFont font = c->font();
+        QCOMPARE(font.families().value(0),
+                 row.font.points > 0 ? "Verdana" : QApplication::font().families().value(0));
+        QVERIFY2(row.font.points == 0 ||
+                     (font.pointSizeF() == row.font.points && font.bold() == row.font.bold),
+                 row.name);
+        // A link is underlined; nothing else is.
+        QCOMPARE(font.underline(), row.look.link);
+        if (c->focusPolicy() & Qt::TabFocus) {
+            QVERIFY2(focusable.emplace(row.tab, row.name).second, row.name);
+        }
+    }
+    QStringList expected, visited;
+    for (const auto& [tab, name] : focusable) {
+        expected.append(name);
+    }
+    QVERIFY(!expected.isEmpty());
+    QWidget* control = form.findChild<QWidget*>(expected.first());
+    for (; visited.size() < expected.size(); control = control->nextInFocusChain()) {
+        if (expected.contains(control->objectName())) {
+            visited.append(control->objectName());
+        }
+    }
+    QCOMPARE(visited, expected);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    QCOMPARE(QApplication::focusWidget()->objectName(), expected.first());
+}
+
 class WindowTest : public QObject {
     Q_OBJECT
 
 private slots:
     void init() { MessageBoxes::clear(); }
+
+    // The main window and the file name dialog, each as designed.
+    void layoutAsDesigned() {
+        frmMain window;
+        checkForm(window, layout::mainWindowDesign());
+        frmFileName dialog;
+        checkForm(dialog, layout::fileNameDialogDesign());
+    }
 
     // Start-up shows the working folder, "/" first among the drives, and marks Lock File as the
     // mode without running the mode switch, so the captions stay as designed; with no list file
@@ -56,17 +113,13 @@ private slots:
     // left in place and never overwritten.
     void listFileAtStartUp() {
         const QByteArray unreadable("/d/a.txt=/d/a_locked.txt\n\0\x01\x02", 28);
-        const struct {
-            QByteArray bytes;
-            bool setAsideFails;
-            QStringList items;
-        } rows[] = {
-            // clang-format off
+        // clang-format off
+        const struct { QByteArray bytes; bool setAsideFails; QStringList items; } rows[] = {
             {"C:\\Docs\\caf\xe9 \x80.txt=C:\\x.txt\r\n\r\nx", false, {"C:\\Docs\\caf\u00e9 \u20ac.txt=C:\\x.txt", "", "x"}},
-            // clang-format on
             {unreadable, false, {}},
             {unreadable, true, {}},
         };
+        // clang-format on
         for (const auto& row : rows) {
             MessageBoxes::clear();
             ProgramFolder folder;
@@ -206,12 +259,8 @@ private slots:
         // What happens to the browsed folder between two readings, `elsewhere` holding the
         // link's file, and the lists then.
         using Change = std::function<bool(CommandWindow&, const QTemporaryDir&)>;
-        const struct {
-            const char* name;
-            Change change;
-            QStringList files, folders;
-        } rows[] = {
-            // clang-format off
+        // clang-format off
+        const struct { const char* name; Change change; QStringList files, folders; } rows[] = {
             {"nothing", [](auto&, auto&) { return true; }, {"a.txt", "link", "Z.txt"}, {"x"}},
             {"a file added", [](CommandWindow& w, auto&) { return QFile::copy(w.file("a.txt"), w.file("b.txt")); },
              {"a.txt", "b.txt", "link", "Z.txt"}, {"x"}},
@@ -222,8 +271,8 @@ private slots:
              {"a.txt", "link", "x", "Z.txt"}, {}},
             {"the file of a link removed elsewhere", [](auto&, const QTemporaryDir& elsewhere) {
                  return QFile::remove(elsewhere.filePath("target")); }, {"a.txt", "Z.txt"}, {"x"}},
-            // clang-format on
         };
+        // clang-format on
         for (const auto& row : rows) {
             CommandWindow w;
             const MainControls& c = w.c();
