@@ -281,7 +281,8 @@ void OutputWriter::awaitOne() {
     // short: the rest goes through the cache, and so does every chunk after it.
     setDirect(false);
     const std::size_t wrote = result > 0 ? static_cast<std::size_t>(result) : 0;
-    writeAt(ring.buffers[slot].get() + wrote, ring.sizes[slot] - wrote, ring.offsets[slot] + wrote);
+    seekTo(ring.offsets[slot] + wrote);
+    m_output.write(ring.buffers[slot].get() + wrote, ring.sizes[slot] - wrote);
 }
 
 // Waits for every write in flight; what follows is written at the end of the file again.
@@ -292,16 +293,13 @@ void OutputWriter::drain() {
     while (m_ring->inFlight > 0) {
         awaitOne();
     }
-    if (::lseek(m_output.handle(), static_cast<off_t>(m_written), SEEK_SET) < 0) {
-        throw EngineError::writing(m_output.path(), EngineError::systemReason(errno));
-    }
+    seekTo(m_written);
 }
 
-void OutputWriter::writeAt(const std::uint8_t* data, std::size_t size, std::uint64_t offset) {
+void OutputWriter::seekTo(std::uint64_t offset) {
     if (::lseek(m_output.handle(), static_cast<off_t>(offset), SEEK_SET) < 0) {
         throw EngineError::writing(m_output.path(), EngineError::systemReason(errno));
     }
-    m_output.write(data, size);
 }
 
 qint64 streamFile(const QString& inputPath, const QString& outputPath, Replace replace,

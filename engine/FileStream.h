@@ -63,7 +63,7 @@ private:
     void submit(std::size_t size);
     void awaitOne();
     void drain();
-    void writeAt(const std::uint8_t* data, std::size_t size, std::uint64_t offset);
+    void seekTo(std::uint64_t offset);
 
     AtomicOutput& m_output;
     bool m_direct = false;
