@@ -38,7 +38,10 @@ for program in kelvane kelvane-cli; do
         shown=$(headless "$bin/$program" "$option" 2>&1) || fail "$program $option failed: $shown"
         [ "$shown" = "$program $version" ] || fail "$program $option says '$shown', not '$program $version'"
     done
-    headless "$bin/$program" --help | grep -q "^Usage: $program " || fail "$program --help has no usage line"
+    # Read whole first: grep -q stops at the first match, and the program's later writes would
+    # then end it with SIGPIPE.
+    shown=$(headless "$bin/$program" --help) || fail "$program --help failed"
+    grep -q "^Usage: $program " <<<"$shown" || fail "$program --help has no usage line"
 done
 
 # The programs in the build tree are a portable copy, and say so.
@@ -106,7 +109,9 @@ report_unlocked.txt text text/plain
 locked.txt text text/plain
 lockedfile.txt text text/plain
 ROWS
-    comment=$(desktop_env gio mime application/x-kelvane-locked 2>&1 | head -1)
+    # Read whole, then cut: head would end gio with SIGPIPE where it lists more than one program.
+    comment=$(desktop_env gio mime application/x-kelvane-locked 2>&1 || true)
+    comment=${comment%%$'\n'*}
     opener=$(desktop_env xdg-mime query default application/x-kelvane-locked)
     [ "$opener" = org.kelvane.Kelvane.desktop ] || fail "locked files open with '$opener' ($comment), not Kelvane"
     grep -q '<comment>Kelvane locked file</comment>' "$share/mime/packages/org.kelvane.Kelvane.xml" ||
