@@ -69,9 +69,8 @@ bool solidState(dev_t device) {
     return false;
 }
 
-std::unique_ptr<std::uint8_t, void (*)(void*)> aligned(std::size_t size, const QString& path) {
-    std::unique_ptr<std::uint8_t, void (*)(void*)> buffer(
-        static_cast<std::uint8_t*>(std::aligned_alloc(kDirectAlignment, size)), std::free);
+AlignedBuffer aligned(std::size_t size, const QString& path) {
+    AlignedBuffer buffer(static_cast<std::uint8_t*>(std::aligned_alloc(kDirectAlignment, size)));
     if (!buffer) {
         throw EngineError::writing(path, QStringLiteral("out of memory"));
     }
@@ -85,8 +84,7 @@ std::unique_ptr<std::uint8_t, void (*)(void*)> aligned(std::size_t size, const Q
 // turn, and one is given out again only once its write is done.
 struct OutputWriter::Ring {
     io_uring ring{};
-    std::array<std::unique_ptr<std::uint8_t, void (*)(void*)>, kInFlight> buffers{
-        {{nullptr, std::free}, {nullptr, std::free}, {nullptr, std::free}, {nullptr, std::free}}};
+    std::array<AlignedBuffer, kInFlight> buffers;
     std::array<std::uint64_t, kInFlight> offsets{};
     std::array<std::size_t, kInFlight> sizes{};
     std::array<bool, kInFlight> busy{};
@@ -161,13 +159,16 @@ OutputWriter::OutputWriter(AtomicOutput& output, WritePath path, std::uint64_t s
     }
     m_bufferSize = static_cast<std::size_t>(
         std::min<std::uint64_t>(kChunkSize, (size / kDirectAlignment + 1) * kDirectAlignment));
-    m_buffer = aligned(m_bufferSize, m_output.path());
 }
 
 OutputWriter::~OutputWriter() = default;
 
 std::span<std::uint8_t> OutputWriter::buffer() {
     if (!m_ring) {
+        // Made when first needed: a stream's writer never needs one.
+        if (!m_buffer) {
+            m_buffer = aligned(m_bufferSize, m_output.path());
+        }
         return {m_buffer.get(), m_bufferSize};
     }
     while (m_ring->busy[m_ring->next]) {

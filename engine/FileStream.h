@@ -37,6 +37,12 @@ WritePath pathFor(WritePath setting, int fd);
 // to take directly, a partial one, and everything when no io_uring can be had under Automatic, go
 // through the cache as on the windowed path. finish() waits for every write; the output's
 // commit() then flushes the rest.
+// Memory from std::aligned_alloc, given back with std::free.
+struct AlignedFree {
+    void operator()(std::uint8_t* memory) const { std::free(memory); }
+};
+using AlignedBuffer = std::unique_ptr<std::uint8_t, AlignedFree>;
+
 class OutputWriter {
 public:
     // `size` is what the whole output is expected to hold; a smaller file gets a smaller buffer.
@@ -70,7 +76,7 @@ private:
     std::uint64_t m_written = 0;
     std::uint64_t m_handedOver = 0;
     std::uint64_t m_dropped = 0;
-    std::unique_ptr<std::uint8_t, void (*)(void*)> m_buffer{nullptr, std::free};
+    AlignedBuffer m_buffer; // on the windowed path, made at the first buffer()
     std::size_t m_bufferSize = 0;
     std::unique_ptr<Ring> m_ring; // while direct writes are in flight
 };
